@@ -4,7 +4,7 @@
 // tag), so every offset below is part of a file format and is checked at compile time.
 // Flags are bytes (0 or 1 when this program writes them, any value when a file brings
 // them); texts are zero-terminated in fixed arrays and are read and written only through
-// RecordText and SetRecordText, which never run past the array.
+// FieldText and SetFieldText, which never run past the array.
 #pragma once
 
 #include <bit>
@@ -348,7 +348,7 @@ inline constexpr std::int32_t kTagNotUsed = 1048575;
 
 // The text of a fixed array up to its terminator, never past the array's end.
 template <std::size_t N>
-std::string RecordText(const char (&field)[N]) {
+std::string FieldText(const char (&field)[N]) {
   std::size_t length = 0;
   while (length < N && field[length] != '\0') ++length;
   return std::string(field, length);
@@ -357,7 +357,7 @@ std::string RecordText(const char (&field)[N]) {
 // Stores at most N - 1 characters and zero-fills the rest of the array, so no tail of
 // an earlier, longer text survives.
 template <std::size_t N>
-void SetRecordText(char (&field)[N], std::string_view text) {
+void SetFieldText(char (&field)[N], std::string_view text) {
   const std::size_t length = text.size() < N - 1 ? text.size() : N - 1;
   if (length > 0) std::memcpy(field, text.data(), length);
   std::memset(field + length, 0, N - length);
@@ -365,7 +365,7 @@ void SetRecordText(char (&field)[N], std::string_view text) {
 
 // Keeps the array's text (cut to N - 1 characters) and zero-fills everything after it.
 template <std::size_t N>
-void NormalizeRecordText(char (&field)[N]) {
+void NormalizeFieldText(char (&field)[N]) {
   std::size_t length = 0;
   while (length < N - 1 && field[length] != '\0') ++length;
   std::memset(field + length, 0, N - length);
