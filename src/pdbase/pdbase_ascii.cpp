@@ -370,8 +370,8 @@ std::vector<std::string> PdbaseHeaderLines(const pdbaseheaderstruct& h) {
 }
 
 std::string PdbaseParamLine(const pdbaseparamstruct& p) {
-  const std::int32_t update_rate = p.UpdateRateHz > 99999 ? 99999 : p.UpdateRateHz;
-  const std::int32_t stream_part = p.StreamPart < 0 ? 0 : p.StreamPart;
+  const std::int32_t update_rate = p.UpdateRateHz > 99999 ? 99999 : p.UpdateRateHz.Get();
+  const std::int32_t stream_part = p.StreamPart < 0 ? 0 : p.StreamPart.Get();
   std::vector<std::string> fields = {
       Padded(18, p.WordName),
       Padded(18, p.ParameterName),

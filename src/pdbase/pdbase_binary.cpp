@@ -284,7 +284,7 @@ bool loadfromfilepdbasebinary(std::uint32_t slot_index, pdbaseclass& database,
   std::int32_t largest_cvt = 0;
   for (pdbaseparamstruct& record : records) {
     FixLoadedParam(record, version, header.eDbaseType, slot_index);
-    largest_cvt = std::max(largest_cvt, record.CvtLocation);
+    largest_cvt = std::max(largest_cvt, record.CvtLocation.Get());
   }
   std::int32_t num_words = 0;
   if (!records.empty()) {

@@ -2,15 +2,18 @@
 //
 // Both are byte-packed images of the binary PDbase file (header, then one record per
 // tag), so every offset below is part of a file format and is checked at compile time.
-// Flags are bytes (0 or 1 when this program writes them, any value when a file brings
-// them); texts are zero-terminated in fixed arrays and are read and written only through
-// FieldText and SetFieldText, which never run past the array.
+// Multi-byte fields are PackedValue (alignment 1): use them as their plain types; copy
+// them into a plain variable where a reference is wanted. Flags are bytes (0 or 1 when
+// this program writes them, any value when a file brings them); texts are
+// zero-terminated in fixed arrays and are read and written only through FieldText and
+// SetFieldText, which never run past the array.
 #pragma once
 
 #include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -20,109 +23,145 @@ namespace tessel {
 static_assert(std::endian::native == std::endian::little,
               "PDbase records are little-endian byte images");
 
+// A multi-byte value stored as its little-endian bytes, so that it may lie at any
+// address. Records of the file format are made of these: a packed field of a plain
+// type must not be bound to a reference (std::max, range-for, test macros take
+// references), and these read and write through memcpy instead.
+template <typename T>
+class PackedValue {
+ public:
+  PackedValue() = default;
+  PackedValue(T value) { Set(value); }  // NOLINT: implicit, reads like the plain type
+  PackedValue& operator=(T value) {
+    Set(value);
+    return *this;
+  }
+  operator T() const { return Get(); }  // NOLINT: implicit, reads like the plain type
+  T Get() const {
+    T value;
+    std::memcpy(&value, bytes_, sizeof(T));
+    return value;
+  }
+  void Set(T value) { std::memcpy(bytes_, &value, sizeof(T)); }
+
+  PackedValue& operator+=(T value) { return *this = static_cast<T>(Get() + value); }
+  PackedValue& operator-=(T value) { return *this = static_cast<T>(Get() - value); }
+  PackedValue& operator&=(T value) { return *this = static_cast<T>(Get() & value); }
+  PackedValue& operator|=(T value) { return *this = static_cast<T>(Get() | value); }
+  PackedValue& operator++() { return *this += T{1}; }
+  PackedValue& operator--() { return *this -= T{1}; }
+
+  friend std::ostream& operator<<(std::ostream& out, const PackedValue& value) {
+    return out << +value.Get();
+  }
+
+ private:
+  unsigned char bytes_[sizeof(T)];
+};
+
 #pragma pack(push, 1)
 
 // The header of one database: frame geometry, subframe counter, sync pattern and the
 // embedded audio, video, time and PCM sub-streams of the telemetry stream.
 struct pdbaseheaderstruct {
-  double FileVersion;
-  std::int32_t eDbaseType;  // 0 PCM, 1 CHAPTER 8, 2 1553
-  std::int32_t NumSubFrames;
-  std::int32_t NumPcmWordsPerSf;
-  std::int32_t SfidStartCount;
-  std::int32_t CommonWordLen;
+  PackedValue<double> FileVersion;
+  PackedValue<std::int32_t> eDbaseType;  // 0 PCM, 1 CHAPTER 8, 2 1553
+  PackedValue<std::int32_t> NumSubFrames;
+  PackedValue<std::int32_t> NumPcmWordsPerSf;
+  PackedValue<std::int32_t> SfidStartCount;
+  PackedValue<std::int32_t> CommonWordLen;
   std::uint8_t CommonParamMsbFirst;
-  double CommonWordUpdateRateHz;
-  std::int32_t ClientUserDefCodeWord[16];
+  PackedValue<double> CommonWordUpdateRateHz;
+  PackedValue<std::int32_t> ClientUserDefCodeWord[16];
   char cLutFileName[128];
   char cServerSoftDecomName[128];
-  std::int32_t ServerUserDefCodeWord[16];
+  PackedValue<std::int32_t> ServerUserDefCodeWord[16];
   char cClientSDSetupFile[128];
   char Spare1[64];
   char cClientSoftDecomName[128];
   char Spare2[373];
-  std::uint32_t FspMsw;
-  std::uint32_t FspLsw;
+  PackedValue<std::uint32_t> FspMsw;
+  PackedValue<std::uint32_t> FspLsw;
   std::uint8_t FspLen;
   std::uint8_t FspTrails;
   std::uint8_t EmbAudioIsStereo;
   char cOriginatorText[5][512];
-  std::int32_t Ch8SpecificationMode;
-  std::int32_t Ch8ParityMode;
+  PackedValue<std::int32_t> Ch8SpecificationMode;
+  PackedValue<std::int32_t> Ch8ParityMode;
   std::uint8_t Ch8HasFrameTime;
   char cEmbTimeDllName[24];
   std::uint8_t HasEmbAudio;
-  std::int32_t EmbAudioStartWord;
-  std::uint16_t EmbAudioWordInterval;
-  std::uint16_t EmbAudioWordStop;
-  std::int32_t EmbAudioFormat;
-  std::int32_t EmbAudioSampleRate;
+  PackedValue<std::int32_t> EmbAudioStartWord;
+  PackedValue<std::uint16_t> EmbAudioWordInterval;
+  PackedValue<std::uint16_t> EmbAudioWordStop;
+  PackedValue<std::int32_t> EmbAudioFormat;
+  PackedValue<std::int32_t> EmbAudioSampleRate;
   std::uint8_t EmbAudioIs16BitsPerSample;
   std::uint8_t HasEmbVideo;
-  std::int32_t EmbVideoStartWord;
-  std::uint16_t EmbVideoWordInterval;
-  std::uint16_t EmbVideoWordStop;
+  PackedValue<std::int32_t> EmbVideoStartWord;
+  PackedValue<std::uint16_t> EmbVideoWordInterval;
+  PackedValue<std::uint16_t> EmbVideoWordStop;
   std::uint8_t EmbVideoFormat;
   std::uint8_t EmbVideoAudioBitsPerSample;
-  std::uint16_t EmbVidUserDefWidth;
+  PackedValue<std::uint16_t> EmbVidUserDefWidth;
   std::uint8_t EmbVideoFrameRate;
-  std::uint16_t EmbVidUserDefHeight;
+  PackedValue<std::uint16_t> EmbVidUserDefHeight;
   std::uint8_t EmbVidSpareChar1;
   std::uint8_t EmbVideoAudioType;
-  std::uint16_t EmbVideoVidPid;
-  std::uint16_t EmbVideoAudioPid;
-  std::int32_t EmbVideoAudioSampleRate;
-  std::uint16_t EmbVideoReserved3;
+  PackedValue<std::uint16_t> EmbVideoVidPid;
+  PackedValue<std::uint16_t> EmbVideoAudioPid;
+  PackedValue<std::int32_t> EmbVideoAudioSampleRate;
+  PackedValue<std::uint16_t> EmbVideoReserved3;
   std::uint8_t HasEmbTime;
-  std::uint16_t EmbTimeStartWord;
+  PackedValue<std::uint16_t> EmbTimeStartWord;
   std::uint8_t EmbTimeNumWords;
-  std::uint16_t EmbtimeUserDef;
+  PackedValue<std::uint16_t> EmbtimeUserDef;
   std::uint8_t HasEmbPcm1;
-  std::int32_t EmbPcm1StartWord;
-  std::int32_t EmbPcm1WordInterval;
-  std::int32_t EmbPcm1WordsPerFrame;
-  std::int32_t EmbPcm1NumSubframes;
-  std::uint16_t EmbPcm1SfIdWordNum;
-  std::uint16_t EmbPcm1SfIdStartCount;
-  std::int32_t EmbPcm1Cwl;
-  std::int32_t EmbPcm1FspLength;
-  std::int32_t EmbPcm1FspWord;
-  std::int32_t EmbPcm1Fsp1;
-  std::uint16_t EmbPcm1StopWord;
-  std::uint16_t EmbPcm1StopFrame;
+  PackedValue<std::int32_t> EmbPcm1StartWord;
+  PackedValue<std::int32_t> EmbPcm1WordInterval;
+  PackedValue<std::int32_t> EmbPcm1WordsPerFrame;
+  PackedValue<std::int32_t> EmbPcm1NumSubframes;
+  PackedValue<std::uint16_t> EmbPcm1SfIdWordNum;
+  PackedValue<std::uint16_t> EmbPcm1SfIdStartCount;
+  PackedValue<std::int32_t> EmbPcm1Cwl;
+  PackedValue<std::int32_t> EmbPcm1FspLength;
+  PackedValue<std::int32_t> EmbPcm1FspWord;
+  PackedValue<std::int32_t> EmbPcm1Fsp1;
+  PackedValue<std::uint16_t> EmbPcm1StopWord;
+  PackedValue<std::uint16_t> EmbPcm1StopFrame;
   std::uint8_t EmbPcm1MsbFirst;
-  std::int32_t EmbPcm1FrameStart;
-  std::int32_t EmbPcm1FrameInterval;
-  std::uint16_t IrigEmbDecomSetupWpf;
-  std::uint16_t IrigEmbDecomSetupNumSf;
-  std::int32_t EmbPcm1Reserved2;
+  PackedValue<std::int32_t> EmbPcm1FrameStart;
+  PackedValue<std::int32_t> EmbPcm1FrameInterval;
+  PackedValue<std::uint16_t> IrigEmbDecomSetupWpf;
+  PackedValue<std::uint16_t> IrigEmbDecomSetupNumSf;
+  PackedValue<std::int32_t> EmbPcm1Reserved2;
   std::uint8_t HasEmbPcm2;
-  std::int32_t EmbPcm2StartWord;
-  std::int32_t EmbPcm2WordInterval;
-  std::int32_t EmbPcm2WordsPerFrame;
-  std::int32_t EmbPcm2NumSubframes;
-  std::uint16_t EmbPcm2SfIdWordNum;
-  std::uint16_t EmbPcm2SfIdStartCount;
-  std::int32_t EmbPcm2Cwl;
-  std::int32_t EmbPcm2FspLength;
-  std::int32_t EmbPcm2FspWord;
-  std::int32_t EmbPcm2Fsp1;
-  std::uint16_t EmbPcm2StopWord;
-  std::uint16_t EmbPcm2StopFrame;
+  PackedValue<std::int32_t> EmbPcm2StartWord;
+  PackedValue<std::int32_t> EmbPcm2WordInterval;
+  PackedValue<std::int32_t> EmbPcm2WordsPerFrame;
+  PackedValue<std::int32_t> EmbPcm2NumSubframes;
+  PackedValue<std::uint16_t> EmbPcm2SfIdWordNum;
+  PackedValue<std::uint16_t> EmbPcm2SfIdStartCount;
+  PackedValue<std::int32_t> EmbPcm2Cwl;
+  PackedValue<std::int32_t> EmbPcm2FspLength;
+  PackedValue<std::int32_t> EmbPcm2FspWord;
+  PackedValue<std::int32_t> EmbPcm2Fsp1;
+  PackedValue<std::uint16_t> EmbPcm2StopWord;
+  PackedValue<std::uint16_t> EmbPcm2StopFrame;
   std::uint8_t EmbPcm2MsbFirst;
-  std::int32_t EmbPcm2FrameStart;
-  std::int32_t EmbPcm2FrameInterval;
-  std::int32_t Bitrate;
-  std::uint16_t SfIdWordNum;
+  PackedValue<std::int32_t> EmbPcm2FrameStart;
+  PackedValue<std::int32_t> EmbPcm2FrameInterval;
+  PackedValue<std::int32_t> Bitrate;
+  PackedValue<std::uint16_t> SfIdWordNum;
   std::uint8_t SfidMsb;
   std::uint8_t FramesPerInterrupt;
 };
 
 // The parsed form of a tag's Preprocessed Formula: up to 32 (code, operand) pairs.
 struct preprocessopsstruct {
-  std::int32_t NumOps;  // 0 to 32
-  std::int32_t Op[32];
-  std::uint16_t Operand[32];
+  PackedValue<std::int32_t> NumOps;  // 0 to 32
+  PackedValue<std::int32_t> Op[32];
+  PackedValue<std::uint16_t> Operand[32];
 };
 
 // One tag. Bytes 0 to 36 and 760 to 791 are run-time fields: stored in the file but
@@ -130,51 +169,51 @@ struct preprocessopsstruct {
 struct pdbaseparamstruct {
   std::uint8_t RtVisible;  // tag visible to the current user
   std::uint8_t RtSpare1;
-  std::int32_t RtSlotIndex;  // slot of the owning database
+  PackedValue<std::int32_t> RtSlotIndex;  // slot of the owning database
   std::uint8_t RtSpare2[2];
-  double RtUpdatePeriod;  // 1 / update rate, seconds
+  PackedValue<double> RtUpdatePeriod;  // 1 / update rate, seconds
   std::uint8_t RtScratch[20];
   std::uint8_t RtFlag;
   char ParameterName[19];
   char WordName[19];
-  std::int32_t PttLocation;
-  std::int32_t CvtLocation;
-  std::int32_t TagType;  // 0 NORMALPROCESSED, 1 CONTIGUOUS
+  PackedValue<std::int32_t> PttLocation;
+  PackedValue<std::int32_t> CvtLocation;
+  PackedValue<std::int32_t> TagType;  // 0 NORMALPROCESSED, 1 CONTIGUOUS
   char UnitOfMeasure[8];
   char Description[32];
-  std::int32_t Classification;
-  std::int32_t UpdateRateHz;
+  PackedValue<std::int32_t> Classification;
+  PackedValue<std::int32_t> UpdateRateHz;
   std::uint8_t IsMsbFirst;
   std::uint8_t Msb;
   std::uint8_t Lsb;
   std::uint8_t ParamNumBits;
   std::uint8_t WordNumBits;
-  std::int32_t SupercomMode;
-  std::int32_t DataFormat;
-  std::int32_t SpecialProcess;
+  PackedValue<std::int32_t> SupercomMode;
+  PackedValue<std::int32_t> DataFormat;
+  PackedValue<std::int32_t> SpecialProcess;
   char ModeParamName[19];
-  std::int32_t ModeTag;
-  std::int32_t ModeMask;
-  std::int32_t ModeFunction;
+  PackedValue<std::int32_t> ModeTag;
+  PackedValue<std::int32_t> ModeMask;
+  PackedValue<std::int32_t> ModeFunction;
   char TimeParamName[19];
-  std::int32_t TimeTag;
+  PackedValue<std::int32_t> TimeTag;
   char SecondTagName[19];
-  std::int32_t SecondTag;
-  std::int32_t LookupTableNumber;
-  double Euc;
-  double PlusB;
-  std::int32_t Hw[8];  // hardware fields; meaning by database type
+  PackedValue<std::int32_t> SecondTag;
+  PackedValue<std::int32_t> LookupTableNumber;
+  PackedValue<double> Euc;
+  PackedValue<double> PlusB;
+  PackedValue<std::int32_t> Hw[8];  // hardware fields; meaning by database type
   char PreprocessedFormula[128];
-  std::int32_t AccessCode;  // bits 0 to 3: access levels allowed to see the tag
-  double DefaultMaxDisplay;
-  double DefaultMinDisplay;
+  PackedValue<std::int32_t> AccessCode;  // bits 0 to 3: access levels allowed to see the tag
+  PackedValue<double> DefaultMaxDisplay;
+  PackedValue<double> DefaultMinDisplay;
   char DisplayLabel[19];
-  std::int32_t StreamPart;  // 0 main, 1 and 2 embedded streams
-  std::int32_t UserDefI[4];
-  double UserDefD[4];
-  double Future[8];
+  PackedValue<std::int32_t> StreamPart;  // 0 main, 1 and 2 embedded streams
+  PackedValue<std::int32_t> UserDefI[4];
+  PackedValue<double> UserDefD[4];
+  PackedValue<double> Future[8];
   preprocessopsstruct PreprocessOps;
-  std::int32_t RtReserved[8];
+  PackedValue<std::int32_t> RtReserved[8];
 };
 
 #pragma pack(pop)
@@ -182,6 +221,7 @@ struct pdbaseparamstruct {
 inline constexpr std::size_t kPdbaseHeaderSize = 3886;
 inline constexpr std::size_t kPdbaseParamSize = 792;
 
+static_assert(alignof(pdbaseheaderstruct) == 1 && alignof(pdbaseparamstruct) == 1);
 static_assert(sizeof(pdbaseheaderstruct) == kPdbaseHeaderSize);
 static_assert(sizeof(pdbaseparamstruct) == kPdbaseParamSize);
 static_assert(sizeof(preprocessopsstruct) == 196);
