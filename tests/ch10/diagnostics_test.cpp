@@ -86,7 +86,8 @@ TEST(PacketDump, HeaderLines) {
 
   ch10pktheaderstruct unknown = ExampleHeader();
   unknown.DataType = 0x60;
-  EXPECT_EQ(PacketHeaderDumpLines(unknown)[6].Text, "Data Type            : 0x60  UNKNOWN, TYPE ERROR");
+  EXPECT_EQ(PacketHeaderDumpLines(unknown)[6].Text,
+            "Data Type            : 0x60  UNKNOWN, TYPE ERROR");
 }
 
 TEST(PacketDump, SecondaryHeaderLines) {
@@ -110,22 +111,26 @@ TEST(PacketDump, ChannelSpecificDataByDataType) {
   };
   const std::uint32_t pcm = (1U << 30) | (1U << 29) | (3U << 26) | (2U << 24) | (1U << 19) | 291U;
   const Case cases[] = {
-      {0x11, 0x00000311U,
+      {0x11,
+       0x00000311U,
        {{"External Time is Present.", 0},
         {"Time Format is IRIG A.", 0},
         {"Is a Leap Year", 0x311},
         {"Month and Year Available", 0x311}}},
-      {0x11, 0x0000006FU,
+      {0x11,
+       0x0000006FU,
        {{"External Time is  RESERVED", 0},
         {"Time Format is  RESERVED", 0},
         {"Not a Leap Year", 0x6F},
         {"IRIG Day Available", 0x6F}}},
-      {0x11, 0x00000050U,
+      {0x11,
+       0x00000050U,
        {{"External Time is Not Present.", 0},
         {"Time Format is Native GPS.", 0},
         {"Not a Leap Year", 0x50},
         {"IRIG Day Available", 0x50}}},
-      {0x09, pcm,
+      {0x09,
+       pcm,
        {{"Intra Pkt Hdrs   : YES", 0},
         {"MAJOR FR         : YES", 0},
         {"MINOR FR         : NO", 0},
@@ -135,7 +140,8 @@ TEST(PacketDump, ChannelSpecificDataByDataType) {
         {"MODE Packed      : YES", 0},
         {"MODE Unpacked    : NO", 0},
         {"SYNC OFFSET      : 291", 0}}},
-      {0x09, 1U << 18,
+      {0x09,
+       1U << 18,
        {{"Intra Pkt Hdrs   : NO", 0},
         {"MAJOR FR         : NO", 0},
         {"MINOR FR         : NO", 0},
@@ -146,15 +152,20 @@ TEST(PacketDump, ChannelSpecificDataByDataType) {
         {"MODE Unpacked    : YES", 0},
         {"SYNC OFFSET      : 0", 0}}},
       {0x00, 0x00000005U, {{"Computer Generated Packet Format 0 (user defined)", 5}}},
-      {0x01, 0x80000001U,
+      {0x01,
+       0x80000001U,
        {{"Computer Generated Packet Format 1 (setup record)", static_cast<int>(0x80000001U)}}},
-      {0x19, 0x40001ABCU,
+      {0x19,
+       0x40001ABCU,
        {{"Message Sequence Count   : 2748", 0},
         {"Time Tag is on the first bit of the first word of the message sequence.", 0}}},
-      {0x19, 0x80000000U,
+      {0x19,
+       0x80000000U,
        {{"Message Sequence Count   : 0", 0},
         {"Time Tag is on the last bit of the first command word of the message sequence", 0}}},
-      {0x19, 0xC0000000U, {{"Message Sequence Count   : 0", 0}, {"Time Tag is on the  RESERVED", 0}}},
+      {0x19,
+       0xC0000000U,
+       {{"Message Sequence Count   : 0", 0}, {"Time Tag is on the  RESERVED", 0}}},
       {0x21, 9, {{"not breaking out this kind yet", 9}}},
       {0x40, 0, {{"not breaking out this kind yet", 0}}},
       {0x50, 0x10, {{"not breaking out this kind yet", 0x10}}},
@@ -195,8 +206,8 @@ TEST(PacketDump, TrailerLines) {
 }
 
 TEST(PacketDump, FramedBufferAndDruxFrameLines) {
-  const std::vector<std::uint16_t> words = {0xFE6B, 0x2840, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11,
-                                            12,     13,     14, 15, 16, 17, 18, 19, 20, 21, 22};
+  const std::vector<std::uint16_t> words = {0xFE6B, 0x2840, 1,  2,  3,  4,  5,  6,  7,  8,  9,  10,
+                                            11,     12,     13, 14, 15, 16, 17, 18, 19, 20, 21, 22};
   EXPECT_EQ(FramedBufferLine(90'061.5, "LOCK", words),
             "ReadPcmMinorFrame framed buf = 001:01:01:01.500000 ->  LOCK  "
             "FE6B 2840 0001 0002 0003 0004 ");
@@ -260,8 +271,8 @@ TEST(PacketDump, FirstPacketShowsTheSecondaryHeaderOnlyWhenAnnounced) {
   record.Csdw = 1U << 18;
   const DumpLines with = FirstPacketDumpLines(record);
   ASSERT_EQ(with.size(), 1U + 14U + 6U + 11U);
-  EXPECT_EQ(with[0].Text, "Header checksum calculated is " +
-                              HexText(HeaderChecksum(record.Header), 4, true));
+  EXPECT_EQ(with[0].Text,
+            "Header checksum calculated is " + HexText(HeaderChecksum(record.Header), 4, true));
   EXPECT_EQ(with[16].Text, "Packet Secondary Header -------------------------------------------");
   EXPECT_EQ(with[22].Text, "Channel Specific Data - 0x00040000");
 
@@ -279,11 +290,11 @@ TEST(PacketDump, FirstPacketShowsTheSecondaryHeaderOnlyWhenAnnounced) {
 
 // Each dump reaches the log only with its own switch on.
 TEST(PacketDump, EachSwitchDrivesItsOwnDump) {
-  test::PacketSpec spec;
-  spec.flags = 0x01;
-  spec.payload = test::CountingBytes(8);
-  spec.trailer = {0xAA, 0x5C};
-  const std::vector<std::uint8_t> bytes = test::BuildPacket(spec);
+  test::PacketParts parts;
+  parts.flags = 0x01;
+  parts.payload = test::CountingBytes(8);
+  parts.trailer = {0xAA, 0x5C};
+  const std::vector<std::uint8_t> bytes = test::BuildPacket(parts);
   const std::span<const std::uint8_t> body = std::span(bytes).subspan(24);
   ch10pktstruct record;
   ASSERT_TRUE(DecodeHeader(bytes, record.Header));
