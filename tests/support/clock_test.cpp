@@ -18,19 +18,13 @@ namespace {
 TEST(DayOfYear, UsesTheSimpleLeapRuleAndFallsBackToTheFirstDayOrMonth) {
   const std::vector<std::tuple<int, int, int, int>> cases = {
       // year, month, day, day of year
-      {2023, 1, 1, 1},
-      {2024, 3, 1, 61},
-      {2023, 3, 1, 60},
-      {2100, 3, 1, 61},  // every fourth year is a leap year
-      {2024, 2, 29, 60},
-      {2023, 2, 29, 32},  // no 29 February: taken as 1 February
-      {2023, 2, 30, 32},
-      {2023, 4, 31, 91},  // April has 30 days: taken as 1 April
-      {2023, 13, 5, 5},   // month above 12: January
-      {2023, 0, 5, 5},
-      {2023, 6, 0, 152},  // day below 1: taken as 1
-      {2023, 12, 31, 365},
-      {2024, 12, 31, 366},
+      {2023, 1, 1, 1},     {2024, 3, 1, 61},
+      {2023, 3, 1, 60},    {2100, 3, 1, 61},   // every fourth year is a leap year
+      {2024, 2, 29, 60},   {2023, 2, 29, 32},  // no 29 February: taken as 1 February
+      {2023, 2, 30, 32},   {2023, 4, 31, 91},  // April has 30 days: taken as 1 April
+      {2023, 13, 5, 5},                        // month above 12: January
+      {2023, 0, 5, 5},     {2023, 6, 0, 152},  // day below 1: taken as 1
+      {2023, 12, 31, 365}, {2024, 12, 31, 366},
   };
   for (const auto& [year, month, day, expected] : cases) {
     SCOPED_TRACE(std::to_string(year) + "-" + std::to_string(month) + "-" + std::to_string(day));

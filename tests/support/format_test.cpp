@@ -107,7 +107,7 @@ TEST(FixedText, RoundsToTheDecimalsThenCutsWithoutPadding) {
       {6, 2, 0.125 + 1e-9, "0.13"},
       {6, 2, 59.999, "60.00"},
       {12, 0, -7.0, "-7"},
-      {12, 2, -0.001, "0.00"},      // rounds to zero: no sign
+      {12, 2, -0.001, "0.00"},  // rounds to zero: no sign
       {12, 0, -0.0, "0"},
       {0, 3, 1.0, ""},
       {-4, 3, 1.0, ""},
@@ -270,8 +270,8 @@ TEST(ParseUnsigned64, SplitsNonDecimalTextsIntoHalves) {
       {std::string(63, '0') + "1", 2, 1, true},
       {"1" + std::string(63, '0'), 2, 0x8000000000000000, true},
       {"101", 2, 5, true},
-      {OctalText(0x89ABCDEF, 11, false) + OctalText(0x01234567, 11, false), 8,
-       0x89ABCDEF01234567, true},
+      {OctalText(0x89ABCDEF, 11, false) + OctalText(0x01234567, 11, false), 8, 0x89ABCDEF01234567,
+       true},
       {"17", 8, 15, true},
       {"9", 8, 0, false},
       {"18446744073709551615", 10, 0x7FFFFFFFFFFFFFFF, true},  // signed conversion, limited
@@ -371,9 +371,9 @@ TEST(TextHelpers, FindAndSplitOnAPart) {
   EXPECT_EQ(TextAfter("KEY", ""), "");
 
   const std::vector<std::tuple<std::string, std::string, int, int>> finds = {
-      {"ABCABC", "C", 4, 6},  {"ABCABC", "C", 1, 3},  {"ABC", "D", 1, -1},
-      {"ABCABC", "AB", 2, 4}, {"ABC", "C", 3, 3},     {"ABC", "C", 4, -1},
-      {"ABC", "A", 0, 1},     {"ABC", "A", -7, 1},    {"ABC", "", 1, -1},
+      {"ABCABC", "C", 4, 6},        {"ABCABC", "C", 1, 3}, {"ABC", "D", 1, -1},
+      {"ABCABC", "AB", 2, 4},       {"ABC", "C", 3, 3},    {"ABC", "C", 4, -1},
+      {"ABC", "A", 0, 1},           {"ABC", "A", -7, 1},   {"ABC", "", 1, -1},
       {"ABC", "C", 2147483647, -1},
   };
   for (const auto& [haystack, part, start, position] : finds) {
@@ -397,7 +397,7 @@ TEST(IntegerHelpers, FloorCeilAndRoundWithinTheLimits) {
       {7.0, 7, 7, 7},
       {-1e12, -2147483647, -2147483647, -2147483647},
       {3e9, -1294967296, -1294967296, -1294967296},  // low 32 bits of 3 000 000 000
-      {1e300, -1, -1, -1},                            // limited to 4 294 967 295
+      {1e300, -1, -1, -1},                           // limited to 4 294 967 295
       {kInf, -1, -1, -1},
       {-kInf, -2147483647, -2147483647, -2147483647},
       {kNan, 0, 0, 0},
