@@ -27,8 +27,6 @@ struct WriteFaultGuard {
   ~WriteFaultGuard() { SetWriteFaultForTesting(-1, 0); }
 };
 
-std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
-
 TEST(FileTitle, TakesTheNameUpToItsFirstDot) {
   struct Case {
     std::string path;
