@@ -240,6 +240,9 @@ bool WriteIniString(const std::string& file, const std::string& section, const s
   if (!WritableSection(section) || !WritableKey(key) || !WritableValue(value)) {
     return WriteFailed(file);
   }
+  // One writer at a time, so two writes to one file never lose each other's key.
+  static std::mutex write_lock;
+  std::lock_guard<std::mutex> guard(write_lock);
   std::string content;
   // A file that exists but cannot be read whole is never replaced.
   if (LoadFile(file, content) == LoadResult::Unusable) return WriteFailed(file);
