@@ -9,7 +9,9 @@ namespace tessel::test {
 
 namespace {
 
-bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+bool IsDigit(char c) {
+  return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
 
 // "ddd:dd:dd:dd.dddddd"
 bool IsTime(std::string_view text) {
@@ -48,13 +50,21 @@ std::vector<LogLine> SplitLogText(std::string_view text) {
   return lines;
 }
 
-LogSession::LogSession() : current_(dir_.path()) { LogStart("test", "Tessel", "", "Tessel"); }
+LogSession::LogSession() : current_(dir_.path()) {
+  LogStart("test", "Tessel", "", "Tessel");
+}
 
-LogSession::~LogSession() { LogEnd(); }
+LogSession::~LogSession() {
+  LogEnd();
+}
 
-std::string LogSession::LogPath() const { return dir_.File("Tessel.Log"); }
+std::string LogSession::LogPath() const {
+  return dir_.File("Tessel.Log");
+}
 
-std::string LogSession::Text() const { return ReadTextFile(LogPath()); }
+std::string LogSession::Text() const {
+  return ReadTextFile(LogPath());
+}
 
 std::vector<LogLine> LogSession::Lines() const {
   std::vector<LogLine> lines = SplitLogText(Text());

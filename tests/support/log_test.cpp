@@ -62,11 +62,10 @@ TEST(Log, StartAndEndWriteTheirBanners) {
   EXPECT_FALSE(LogIsOpen());
   EXPECT_EQ(LogFilePath(), "");
   std::string text = test::ReadTextFile(dir.File("Tessel.Log"));
-  EXPECT_EQ(CodesAndMessages(test::SplitLogText(text)),
-            (Entries{{"000000", kStartBanner},
-                     {"000000", "Program Version 1.10"},
-                     {"000000", "work"},
-                     {"000000", kEndBanner}}))
+  EXPECT_EQ(CodesAndMessages(test::SplitLogText(text)), (Entries{{"000000", kStartBanner},
+                                                                 {"000000", "Program Version 1.10"},
+                                                                 {"000000", "work"},
+                                                                 {"000000", kEndBanner}}))
       << text;
   EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
 }
@@ -165,10 +164,10 @@ TEST(Log, BoxesAndBeepsFollowTheLine) {
   EXPECT_EQ(ui.boxes[2].icon, BoxIcon::Error);
   // No level words in the lines: the warning and error are plain entries.
   EXPECT_EQ(CodesAndMessages(log.Lines()), (Entries{{"000000", "info shown"},
-                                                   {"000000", "info quiet"},
-                                                   {"000001", "careful"},
-                                                   {"000255", "broken"},
-                                                   {"000001", "quiet warning"}}))
+                                                    {"000000", "info quiet"},
+                                                    {"000001", "careful"},
+                                                    {"000255", "broken"},
+                                                    {"000001", "quiet warning"}}))
       << log.Text();
 }
 
@@ -214,8 +213,10 @@ TEST(Log, EveryCallReturnsToTheStartDirectory) {
   TempDir elsewhere;
   using Call = void (*)();
   const std::vector<Call> calls = {
-      [] { LogMessage("m", 0); },        [] { LogMessageSpaced("s", 0); },
-      [] { LogWarning("w", 0); },        [] { LogError("e", 0); },
+      [] { LogMessage("m", 0); },
+      [] { LogMessageSpaced("s", 0); },
+      [] { LogWarning("w", 0); },
+      [] { LogError("e", 0); },
       [] { static_cast<void>(LogClockNow()); },
   };
   for (Call call : calls) {
