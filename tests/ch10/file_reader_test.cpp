@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ch10/packet_builder.h"
+#include "ch10/recording_builder.h"
 #include "common/log_session.h"
 #include "common/test_files.h"
 #include "support/ui.h"
@@ -52,11 +52,11 @@ class FileReaderTest : public ::testing::Test {
 PacketSpec Spec(std::uint8_t type, std::uint16_t channel, std::uint64_t ticks,
                 std::size_t payload_bytes) {
   PacketSpec spec;
-  spec.DataType = type;
-  spec.ChannelId = channel;
-  spec.RtcTicks = ticks;
-  spec.Payload.resize(payload_bytes);
-  for (std::size_t i = 0; i < payload_bytes; ++i) spec.Payload[i] = static_cast<std::uint8_t>(i * 7 + type);
+  spec.data_type = type;
+  spec.channel = channel;
+  test::SetRtcTicks(spec, ticks);
+  spec.payload.resize(payload_bytes);
+  for (std::size_t i = 0; i < payload_bytes; ++i) spec.payload[i] = static_cast<std::uint8_t>(i * 7 + type);
   return spec;
 }
 
@@ -153,15 +153,15 @@ std::vector<std::uint8_t> Concat(std::vector<std::uint8_t> a, const std::vector<
 TEST_F(FileReaderTest, DamagedRecordingsEndTheWalk) {
   const auto good = test::BuildPacket(Spec(0x11, 1, 100, 8));
   PacketSpec short_length = Spec(0x11, 1, 100, 8);
-  short_length.PacketLength = 20;
+  short_length.packet_length = 20;
   PacketSpec short_skipped = Spec(0x19, 1, 100, 8);
-  short_skipped.PacketLength = 0;
+  short_skipped.packet_length = 0;
   PacketSpec beyond_file = Spec(0x19, 1, 100, 8);
-  beyond_file.PacketLength = 4000;
+  beyond_file.packet_length = 4000;
   PacketSpec beyond_file_loaded = Spec(0x40, 1, 100, 8);
-  beyond_file_loaded.PacketLength = 4000;
+  beyond_file_loaded.packet_length = 4000;
   PacketSpec data_longer = Spec(0x09, 1, 100, 8);
-  data_longer.DataLength = 100000;
+  data_longer.data_length = 100000;
   PacketSpec body_max = Spec(0x40, 1, 100, kCh10MaxBodySize - 4);
   PacketSpec body_over = Spec(0x40, 1, 100, kCh10MaxBodySize - 3);
   PacketSpec skipped_huge = Spec(0x19, 1, 100, 3 * filereaderclass::kBlockSize);

@@ -1,97 +1,73 @@
-// Builders of Chapter 10 packets and recordings in memory, for the reader and packet
-// processor tests.
+// Builds Chapter 10 packets in memory for the tests: header fields, an optional
+// secondary header, CSDW, payload and trailer bytes. Lengths are computed from the
+// parts unless a test overrides them to make a damaged packet. Bytes are laid out by
+// hand here, independently of the encoders under test.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <vector>
 
-#include "ch10/byte_reader.h"
-#include "ch10/packet.h"
-
 namespace tessel::test {
 
-inline void AppendU16(std::vector<std::uint8_t>& bytes, std::uint16_t value) {
-  bytes.push_back(static_cast<std::uint8_t>(value & 0xFFU));
-  bytes.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-inline void AppendU32(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
-  AppendU16(bytes, static_cast<std::uint16_t>(value & 0xFFFFU));
-  AppendU16(bytes, static_cast<std::uint16_t>(value >> 16));
-}
-
-// One packet: header, then the CSDW and payload as the body. The packet and data
-// lengths follow from the body unless given.
 struct PacketSpec {
-  std::uint8_t DataType = kDataTypeTimeF1;
-  std::uint16_t ChannelId = 1;
-  std::uint64_t RtcTicks = 0;  // 10 MHz counts
-  std::uint32_t Csdw = 0;
-  std::vector<std::uint8_t> Payload;
-  std::uint8_t SequenceNumber = 0;
-  std::optional<std::uint32_t> PacketLength;
-  std::optional<std::uint32_t> DataLength;
+  std::uint16_t sync = 0xEB25;
+  std::uint16_t channel = 1;
+  std::uint8_t version = 6;
+  std::uint8_t sequence = 0;
+  std::uint8_t flags = 0;
+  std::uint8_t data_type = 0x09;
+  std::uint32_t rtc_low = 0;
+  std::uint16_t rtc_high = 0;
+  std::optional<std::uint16_t> checksum;           // default: the correct sum
+  std::optional<std::vector<std::uint8_t>> secondary;  // placed before the CSDW
+  std::uint32_t csdw = 0;
+  std::vector<std::uint8_t> payload;
+  std::vector<std::uint8_t> trailer;                // filler and checksum bytes
+  std::optional<std::uint32_t> packet_length;       // default: all parts
+  std::optional<std::uint32_t> data_length;         // default: CSDW + payload
 };
 
-inline ch10pktheaderstruct HeaderOf(const PacketSpec& spec) {
-  const std::uint32_t body = static_cast<std::uint32_t>(kCh10CsdwSize + spec.Payload.size());
-  ch10pktheaderstruct header{};
-  header.SyncPattern = kCh10SyncPattern;
-  header.ChannelId = spec.ChannelId;
-  header.PacketLength = spec.PacketLength.value_or(static_cast<std::uint32_t>(kCh10HeaderSize) + body);
-  header.DataLength = spec.DataLength.value_or(body);
-  header.SequenceNumber = spec.SequenceNumber;
-  header.DataType = spec.DataType;
-  header.RtcLow = static_cast<std::uint32_t>(spec.RtcTicks & 0xFFFFFFFFU);
-  header.RtcHigh = static_cast<std::uint16_t>((spec.RtcTicks >> 32) & 0xFFFFU);
-  return header;
+inline void PutLe(std::vector<std::uint8_t>& bytes, std::uint64_t value, int count) {
+  for (int i = 0; i < count; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
-// The packet's bytes: header, CSDW and payload (whatever the packet length says).
+// Sum of the first 22 bytes as eleven little-endian 16-bit words.
+inline std::uint16_t SumOfHeaderWords(const std::uint8_t* header) {
+  unsigned sum = 0;
+  for (int i = 0; i < 22; i += 2) sum += header[i] + 256U * header[i + 1];
+  return static_cast<std::uint16_t>(sum);
+}
+
 inline std::vector<std::uint8_t> BuildPacket(const PacketSpec& spec) {
-  const auto header = EncodeHeader(HeaderOf(spec));
-  std::vector<std::uint8_t> bytes(header.begin(), header.end());
-  AppendU32(bytes, spec.Csdw);
-  bytes.insert(bytes.end(), spec.Payload.begin(), spec.Payload.end());
+  const std::size_t secondary_size = spec.secondary ? spec.secondary->size() : 0;
+  const auto data_length =
+      spec.data_length.value_or(static_cast<std::uint32_t>(4 + spec.payload.size()));
+  const auto packet_length = spec.packet_length.value_or(static_cast<std::uint32_t>(
+      24 + secondary_size + 4 + spec.payload.size() + spec.trailer.size()));
+  std::vector<std::uint8_t> bytes;
+  PutLe(bytes, spec.sync, 2);
+  PutLe(bytes, spec.channel, 2);
+  PutLe(bytes, packet_length, 4);
+  PutLe(bytes, data_length, 4);
+  bytes.push_back(spec.version);
+  bytes.push_back(spec.sequence);
+  bytes.push_back(spec.flags);
+  bytes.push_back(spec.data_type);
+  PutLe(bytes, spec.rtc_low, 4);
+  PutLe(bytes, spec.rtc_high, 2);
+  PutLe(bytes, spec.checksum.value_or(SumOfHeaderWords(bytes.data())), 2);
+  if (spec.secondary) bytes.insert(bytes.end(), spec.secondary->begin(), spec.secondary->end());
+  PutLe(bytes, spec.csdw, 4);
+  bytes.insert(bytes.end(), spec.payload.begin(), spec.payload.end());
+  bytes.insert(bytes.end(), spec.trailer.begin(), spec.trailer.end());
   return bytes;
 }
 
-// A recording: packets laid end to end.
-class RecordingBuilder {
- public:
-  RecordingBuilder& Add(const PacketSpec& spec) {
-    const auto packet = BuildPacket(spec);
-    bytes_.insert(bytes_.end(), packet.begin(), packet.end());
-    return *this;
-  }
-  RecordingBuilder& AddBytes(const std::vector<std::uint8_t>& raw) {
-    bytes_.insert(bytes_.end(), raw.begin(), raw.end());
-    return *this;
-  }
-  const std::vector<std::uint8_t>& bytes() const { return bytes_; }
-
- private:
-  std::vector<std::uint8_t> bytes_;
-};
-
-// Time Data Format 1 payload in the day-of-year layout from decimal fields.
-inline std::vector<std::uint8_t> TimePayload(int day, int hours, int minutes, int seconds, int ms) {
-  auto digit = [](int value, int place) { return static_cast<std::uint32_t>((value / place) % 10); };
-  const std::uint32_t word1 = digit(ms, 10) | digit(ms, 100) << 4 | digit(seconds, 1) << 8 |
-                              digit(seconds, 10) << 12 | digit(minutes, 1) << 16 |
-                              digit(minutes, 10) << 20 | digit(hours, 1) << 24 | digit(hours, 10) << 28;
-  const std::uint32_t word2 = digit(day, 1) | digit(day, 10) << 4 | digit(day, 100) << 8;
-  std::vector<std::uint8_t> bytes;
-  AppendU32(bytes, word1);
-  AppendU32(bytes, word2);
-  return bytes;
-}
-
-// A payload of little-endian 16-bit words.
-inline std::vector<std::uint8_t> WordsPayload(const std::vector<std::uint16_t>& words) {
-  std::vector<std::uint8_t> bytes;
-  for (std::uint16_t w : words) AppendU16(bytes, w);
+// Bytes 1, 2, 3, ... (wrapping), so that any misplaced copy shows.
+inline std::vector<std::uint8_t> CountingBytes(std::size_t count, std::uint8_t first = 1) {
+  std::vector<std::uint8_t> bytes(count);
+  for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<std::uint8_t>(first + i);
   return bytes;
 }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ch10/file_reader.h"
-#include "ch10/packet_builder.h"
+#include "ch10/recording_builder.h"
 #include "ch10/read_packet.h"
 #include "ch10/streams.h"
 #include "common/log_session.h"
@@ -75,21 +75,21 @@ class ProcessorTest : public ::testing::Test {
 
 PacketSpec TimeSpec(std::uint32_t csdw, std::uint32_t word1, std::uint32_t word2, std::uint64_t ticks) {
   PacketSpec spec;
-  spec.DataType = kDataTypeTimeF1;
-  spec.Csdw = csdw;
-  spec.RtcTicks = ticks;
-  test::AppendU32(spec.Payload, word1);
-  test::AppendU32(spec.Payload, word2);
+  spec.data_type = kDataTypeTimeF1;
+  spec.csdw = csdw;
+  test::SetRtcTicks(spec, ticks);
+  test::AppendU32(spec.payload, word1);
+  test::AppendU32(spec.payload, word2);
   return spec;
 }
 
 PacketSpec PcmSpec(std::uint32_t csdw, std::vector<std::uint8_t> payload, std::uint64_t ticks) {
   PacketSpec spec;
-  spec.DataType = kDataTypePcmF1;
-  spec.ChannelId = 3;
-  spec.Csdw = csdw;
-  spec.RtcTicks = ticks;
-  spec.Payload = std::move(payload);
+  spec.data_type = kDataTypePcmF1;
+  spec.channel = 3;
+  spec.csdw = csdw;
+  test::SetRtcTicks(spec, ticks);
+  spec.payload = std::move(payload);
   return spec;
 }
 
@@ -127,7 +127,7 @@ TEST_F(ProcessorTest, TimePacketsInBothDateFormats) {
   for (const TimeCase& c : cases) {
     SCOPED_TRACE(c.name);
     PacketSpec spec = TimeSpec(c.csdw, c.word1, c.word2, 20'000'000);
-    spec.Payload.resize(c.payload_bytes);
+    spec.payload.resize(c.payload_bytes);
     Feed(time_, spec);
     const IrigTimeFields& e = c.expected;
     const double expected = e.Day * 86400.0 + e.Hours * 3600.0 + e.Minutes * 60.0 + e.Seconds + e.Milliseconds * 0.001;
@@ -143,7 +143,7 @@ TEST_F(ProcessorTest, TimePacketsInBothDateFormats) {
 // after the data (filler, checksum) must not reach the day digits.
 TEST_F(ProcessorTest, TimeBytesBeyondTheDataLengthReadAsZero) {
   PacketSpec spec = TimeSpec(0, 0x12345678, 0x99990343, 0);
-  spec.DataLength = 10;  // CSDW + 6 bytes: the day's low 16 bits only
+  spec.data_length = 10;  // CSDW + 6 bytes: the day's low 16 bits only
   Feed(time_, spec);
   EXPECT_DOUBLE_EQ(irig_.IrigTime, 343 * 86400.0 + 45296.78);
 }
@@ -267,7 +267,7 @@ TEST_F(ProcessorTest, VideoQueuesHighByteThenLowByte) {
   EXPECT_DOUBLE_EQ(ch10pktprocessorclass::ValueTimeFor(kKindPcm, 8e6), 2e-6);
   EXPECT_DOUBLE_EQ(ch10pktprocessorclass::ValueTimeFor(kKindPcm, 0.0), kDefaultValueTime);
   PacketSpec spec = PcmSpec(0, test::WordsPayload({0x47AB, 0x1234}), 0);
-  spec.DataType = kDataTypeVideoF0;
+  spec.data_type = kDataTypeVideoF0;
   Feed(video_, spec);
   EXPECT_EQ(video_.Queued(), 4U);
   video_.Init(4, 0.0, 0.0);
@@ -293,14 +293,14 @@ TEST_F(ProcessorTest, LargestPacketsQueueEveryWord) {
 TEST_F(ProcessorTest, NoStaleBytesReachTheQueue) {
   pcm_.Init(1, 1e-6, 1e-6);
   PacketSpec shorter = PcmSpec(kThroughput, test::WordsPayload({1, 2, 3, 4}), 0);
-  shorter.DataLength = 4 + 5;  // two words and one byte of a third
+  shorter.data_length = 4 + 5;  // two words and one byte of a third
   HeldPacket held = Hold(shorter);
   held.payload.resize(64, 0x77);  // a larger buffer with old contents behind the data
   pcm_.Process(held.record, held.payload);
   EXPECT_EQ(Drain(pcm_), (std::vector<std::uint16_t>{1, 2, 3}));
 
   PacketSpec longer = PcmSpec(kThroughput, test::WordsPayload({5, 6}), 0);
-  longer.DataLength = 4 + 8;  // claims two words more than the packet holds
+  longer.data_length = 4 + 8;  // claims two words more than the packet holds
   Feed(pcm_, longer);
   EXPECT_EQ(Drain(pcm_), (std::vector<std::uint16_t>{5, 6, 0, 0}));
 }
@@ -310,7 +310,7 @@ TEST_F(ProcessorTest, MinimalPacketInfoLines) {
   Feed(time_, TimeSpec(0, 0x00000100, 0x001, 10'000'000));  // day 1 00:00:01, RTC 1 s
   pcm_.Init(2, 0.5, 1.0);
   PacketSpec spec = PcmSpec(kThroughput, test::WordsPayload({1, 2, 3, 4, 5}), 30'000'000);
-  spec.SequenceNumber = 7;
+  spec.sequence = 7;
   Feed(pcm_, spec);
   EXPECT_TRUE(HasLogLine(2, "new IRIG packet..(numdatawordsinpacket to left) minorframedt is 0.000000"));
   EXPECT_TRUE(HasLogLine(4, "new IRIG packet..(numshortdatawordsinpacket to left) sequence number is 0"));
