@@ -24,7 +24,9 @@ std::vector<std::uint16_t> RandomChunk() {
 // Straightforward: a deque of words and the bits left of the current word.
 class SimpleBitFifo {
  public:
-  void Write(const std::vector<std::uint16_t>& chunk) { words_.insert(words_.end(), chunk.begin(), chunk.end()); }
+  void Write(const std::vector<std::uint16_t>& chunk) {
+    words_.insert(words_.end(), chunk.begin(), chunk.end());
+  }
   std::uint32_t ReadBits(int n) {
     std::uint32_t result = 0;
     while (n > 0) {
@@ -36,7 +38,8 @@ class SimpleBitFifo {
       }
       const int take = n < left_ ? n : left_;
       left_ -= take;
-      result = (result << take) | ((static_cast<std::uint32_t>(word_) >> left_) & ((1U << take) - 1U));
+      result =
+          (result << take) | ((static_cast<std::uint32_t>(word_) >> left_) & ((1U << take) - 1U));
       n -= take;
     }
     return result;
@@ -58,7 +61,8 @@ void ReadChunks(benchmark::State& state, Stream& stream, int field_bits) {
     for (int i = 0; i < reads; ++i) sink ^= stream.ReadBits(field_bits);
   }
   benchmark::DoNotOptimize(sink);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(kChunkWords * 2));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(kChunkWords * 2));
 }
 
 void BM_BitStream(benchmark::State& state) {

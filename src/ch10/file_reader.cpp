@@ -19,9 +19,13 @@ static_assert(filereaderclass::kBlockSize >= kCh10HeaderSize + kCh10MaxBodySize,
 
 }  // namespace
 
-filereaderclass::filereaderclass() { Reset(); }
+filereaderclass::filereaderclass() {
+  Reset();
+}
 
-filereaderclass::~filereaderclass() { Close(); }
+filereaderclass::~filereaderclass() {
+  Close();
+}
 
 bool filereaderclass::Open(const std::string& file_name) {
   open_ = false;
@@ -75,11 +79,10 @@ bool filereaderclass::NextPacket(std::uint32_t& packet_length, int& kind) {
   ++packets_read_;
   bytes_processed_ += previous_length_;
   previous_length_ = header_.PacketLength;
-  percent_processed_ =
-      file_size_ > 0
-          ? std::clamp(static_cast<double>(bytes_processed_) / static_cast<double>(file_size_) * 100.0,
-                       0.0, 100.0)
-          : 0.0;
+  percent_processed_ = file_size_ > 0 ? std::clamp(static_cast<double>(bytes_processed_) /
+                                                       static_cast<double>(file_size_) * 100.0,
+                                                   0.0, 100.0)
+                                      : 0.0;
   UpdateStatistics();
   packet_length = header_.PacketLength;
   kind = DataTypeKind(header_.DataType);

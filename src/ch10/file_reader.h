@@ -32,10 +32,10 @@ namespace tessel {
 
 // Statistics of one row of the data type table.
 struct ch10typestatstruct {
-  std::int64_t Count = 0;   // packets of this row seen
+  std::int64_t Count = 0;       // packets of this row seen
   std::uint32_t ChannelId = 0;  // channel ID of the last packet of this row
-  double LastTime = 0.0;    // RTC seconds of the last packet (body-read types only)
-  double Interval = 0.0;    // last gap above 0.001 s between consecutive packets, seconds
+  double LastTime = 0.0;        // RTC seconds of the last packet (body-read types only)
+  double Interval = 0.0;        // last gap above 0.001 s between consecutive packets, seconds
 };
 
 class filereaderclass {

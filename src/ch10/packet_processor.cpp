@@ -20,10 +20,14 @@ constexpr std::uint32_t kTimeCsdwMonthYear = std::uint32_t{1} << 9;
 constexpr std::size_t kCompactThreshold = 1 << 16;
 
 // BCD digit `index` (0 = bits 3-0) of a word, as a full 4-bit field.
-int Digit(std::uint32_t word, int index) { return static_cast<int>((word >> (4 * index)) & 0xFU); }
+int Digit(std::uint32_t word, int index) {
+  return static_cast<int>((word >> (4 * index)) & 0xFU);
+}
 
 // The value limited to low..high.
-int Limit(int value, int low, int high) { return std::clamp(value, low, high); }
+int Limit(int value, int low, int high) {
+  return std::clamp(value, low, high);
+}
 
 // Payload word k (two bytes from 2k, little-endian); bytes beyond the payload are zero.
 std::uint16_t WordAt(std::span<const std::uint8_t> bytes, std::size_t k) {
@@ -48,7 +52,9 @@ std::span<const std::uint8_t> DataPayload(const ch10pktheaderstruct& header,
   return payload.first(std::min(claimed, payload.size()));
 }
 
-std::size_t CeilDiv(std::size_t a, std::size_t b) { return (a + b - 1) / b; }
+std::size_t CeilDiv(std::size_t a, std::size_t b) {
+  return (a + b - 1) / b;
+}
 
 const std::string kSeparator(52, '.');
 
@@ -161,8 +167,9 @@ void ch10pktprocessorclass::ParseTimePacket(ch10pktstruct& packet,
   LogMessage("new IRIG packet..IrigTime is " + FixedText(15, 6, irig_.IrigTime) + "   " +
                  TimeOfYearText(irig_.IrigTime),
              words32);
-  LogMessage("new IRIG packet..delta PktTime & IrigTime is " + FixedText(15, 6, irig_.IrigTimeOffset),
-             words32);
+  LogMessage(
+      "new IRIG packet..delta PktTime & IrigTime is " + FixedText(15, 6, irig_.IrigTimeOffset),
+      words32);
   LogMessage(kSeparator, stream_index_);
 }
 
@@ -198,10 +205,12 @@ void ch10pktprocessorclass::ParseVideoPacket(ch10pktstruct& packet,
   }
   const double previous = packet_time_;
   StampPacket(packet.Header, queued_before);
-  if (debug_.DebugMinimalPacketInfo) LogPacketInfo("VIDEO", packet.Header, payload.size(), previous);
+  if (debug_.DebugMinimalPacketInfo)
+    LogPacketInfo("VIDEO", packet.Header, payload.size(), previous);
 }
 
-void ch10pktprocessorclass::WalkPlain(ch10pktstruct& packet, std::span<const std::uint8_t> payload) {
+void ch10pktprocessorclass::WalkPlain(ch10pktstruct& packet,
+                                      std::span<const std::uint8_t> payload) {
   const std::size_t entries = CeilDiv(payload.size(), 4);
   packet.Entries.assign(entries, ch10pktentrystruct{});
   for (std::size_t i = 0; i < entries; ++i) {
@@ -211,7 +220,8 @@ void ch10pktprocessorclass::WalkPlain(ch10pktstruct& packet, std::span<const std
 }
 
 std::size_t ch10pktprocessorclass::WalkHeaders(ch10pktstruct& packet,
-                                               std::span<const std::uint8_t> payload, bool align32) {
+                                               std::span<const std::uint8_t> payload,
+                                               bool align32) {
   packet.Entries.clear();
   const std::size_t frame_words = static_cast<std::size_t>(packet_frame_words_);
   if (frame_words == 0) return 0;
@@ -241,12 +251,13 @@ std::size_t ch10pktprocessorclass::WalkHeaders(ch10pktstruct& packet,
   return queued;
 }
 
-void ch10pktprocessorclass::StampPacket(const ch10pktheaderstruct& header, std::size_t queued_before) {
+void ch10pktprocessorclass::StampPacket(const ch10pktheaderstruct& header,
+                                        std::size_t queued_before) {
   // The packet's time stamp is the time of its first value; the values queued before
   // it are older by their count times the value time.
   packet_time_ = RtcSeconds(header);
-  current_time_ = packet_time_ + irig_.IrigTimeOffset -
-                  static_cast<double>(queued_before) * value_time_;
+  current_time_ =
+      packet_time_ + irig_.IrigTimeOffset - static_cast<double>(queued_before) * value_time_;
 }
 
 void ch10pktprocessorclass::LogPacketInfo(const char* label, const ch10pktheaderstruct& header,

@@ -63,7 +63,8 @@ class ch10pktprocessorclass {
   // `stream_index`: 0..7, or -1 for the time stream (the code of the separator log
   // line); `kind`: 0 PCM, 3 time, 4 video. `irig` and `debug` belong to the run and
   // must outlive the processor.
-  ch10pktprocessorclass(int stream_index, int kind, IrigTimeState& irig, const DebugSwitches& debug);
+  ch10pktprocessorclass(int stream_index, int kind, IrigTimeState& irig,
+                        const DebugSwitches& debug);
 
   // Seconds per queued value: 16 bits per value for PCM, 8 for video (one byte per
   // value); kDefaultValueTime when the bit rate is not positive.

@@ -56,7 +56,8 @@ PacketSpec Spec(std::uint8_t type, std::uint16_t channel, std::uint64_t ticks,
   spec.channel = channel;
   test::SetRtcTicks(spec, ticks);
   spec.payload.resize(payload_bytes);
-  for (std::size_t i = 0; i < payload_bytes; ++i) spec.payload[i] = static_cast<std::uint8_t>(i * 7 + type);
+  for (std::size_t i = 0; i < payload_bytes; ++i)
+    spec.payload[i] = static_cast<std::uint8_t>(i * 7 + type);
   return spec;
 }
 
@@ -76,8 +77,8 @@ TEST_F(FileReaderTest, WalksEveryPacketWithKindsStatisticsAndViews) {
 
   const auto seen = ReadAll(reader);
   ASSERT_EQ(seen.size(), 7U);
-  const std::vector<int> kinds = {kKindNotHandled, kKindTime, kKindPcm, kKindMilStd1553,
-                                  kKindVideo, kKindNotHandled, kKindPcm};
+  const std::vector<int> kinds = {kKindNotHandled, kKindTime,       kKindPcm, kKindMilStd1553,
+                                  kKindVideo,      kKindNotHandled, kKindPcm};
   std::size_t offset = 0;
   for (std::size_t i = 0; i < seen.size(); ++i) {
     SCOPED_TRACE(i);
@@ -86,7 +87,8 @@ TEST_F(FileReaderTest, WalksEveryPacketWithKindsStatisticsAndViews) {
     ASSERT_TRUE(DecodeHeader(seen[i].packet, header));
     EXPECT_EQ(seen[i].length, header.PacketLength);
     // Loaded bodies come whole; skipped ones leave the header alone.
-    const std::size_t expected = DataTypeBodyRead(header.DataType) ? header.PacketLength : kCh10HeaderSize;
+    const std::size_t expected =
+        DataTypeBodyRead(header.DataType) ? header.PacketLength : kCh10HeaderSize;
     ASSERT_EQ(seen[i].packet.size(), expected);
     EXPECT_TRUE(std::equal(seen[i].packet.begin(), seen[i].packet.end(),
                            rec.bytes().begin() + static_cast<std::ptrdiff_t>(offset)));
@@ -99,7 +101,7 @@ TEST_F(FileReaderTest, WalksEveryPacketWithKindsStatisticsAndViews) {
   EXPECT_DOUBLE_EQ(stats[2].LastTime, 30000e-7);
   EXPECT_NEAR(stats[2].Interval, 27000e-7, 1e-12);
   EXPECT_EQ(stats[4].Count, 1);
-  EXPECT_DOUBLE_EQ(stats[4].LastTime, 0.0);  // skipped types keep no time
+  EXPECT_DOUBLE_EQ(stats[4].LastTime, 0.0);        // skipped types keep no time
   EXPECT_EQ(stats[kUnknownDataTypeRow].Count, 1);  // 0x2A
   EXPECT_EQ(stats[kUnknownDataTypeRow].ChannelId, 6U);
   EXPECT_EQ(reader.PacketsRead(), 7);
@@ -107,8 +109,8 @@ TEST_F(FileReaderTest, WalksEveryPacketWithKindsStatisticsAndViews) {
   // After the last packet the percentage is that of the bytes before it.
   const std::size_t last = kCh10HeaderSize + 4 + 32;
   EXPECT_EQ(reader.BytesProcessed(), static_cast<std::int64_t>(rec.bytes().size() - last));
-  EXPECT_DOUBLE_EQ(reader.PercentProcessed(),
-                   static_cast<double>(rec.bytes().size() - last) / static_cast<double>(rec.bytes().size()) * 100.0);
+  EXPECT_DOUBLE_EQ(reader.PercentProcessed(), static_cast<double>(rec.bytes().size() - last) /
+                                                  static_cast<double>(rec.bytes().size()) * 100.0);
   EXPECT_TRUE(reader.AtEnd());
   EXPECT_FALSE(reader.IsOpen());
   EXPECT_TRUE(ui_.boxes.empty());
@@ -167,22 +169,30 @@ TEST_F(FileReaderTest, DamagedRecordingsEndTheWalk) {
   PacketSpec skipped_huge = Spec(0x19, 1, 100, 3 * filereaderclass::kBlockSize);
 
   const std::string over =
-      "Your Packet Size is WAY TOO large..done processing this file.  Size = 1048577.  Max size is 1048576";
+      "Your Packet Size is WAY TOO large..done processing this file.  Size = 1048577.  Max size is "
+      "1048576";
   const std::string wrapped =
-      "Your Packet Size is WAY TOO large..done processing this file.  Size = 4294967292.  Max size is 1048576";
+      "Your Packet Size is WAY TOO large..done processing this file.  Size = 4294967292.  Max size "
+      "is 1048576";
   const std::vector<DamageCase> cases = {
       {"empty file", {}, 0, nullptr},
       {"ends inside a header", Concat(good, Cut(good, 10)), 1, nullptr},
       {"ends inside a loaded body", Concat(good, Cut(good, 1)), 1, nullptr},
-      {"skipped body ends beyond the file", Concat(good, test::BuildPacket(beyond_file)), 1, nullptr},
-      {"loaded body ends beyond the file", Concat(good, test::BuildPacket(beyond_file_loaded)), 1, nullptr},
-      {"length below the header, loaded type", Concat(good, test::BuildPacket(short_length)), 1, wrapped.c_str()},
+      {"skipped body ends beyond the file", Concat(good, test::BuildPacket(beyond_file)), 1,
+       nullptr},
+      {"loaded body ends beyond the file", Concat(good, test::BuildPacket(beyond_file_loaded)), 1,
+       nullptr},
+      {"length below the header, loaded type", Concat(good, test::BuildPacket(short_length)), 1,
+       wrapped.c_str()},
       {"length below the header, skipped type", Concat(good, test::BuildPacket(short_skipped)), 1,
-       "Your Packet Size is WAY TOO large..done processing this file.  Size = 4294967272.  Max size is 1048576"},
+       "Your Packet Size is WAY TOO large..done processing this file.  Size = 4294967272.  Max "
+       "size is 1048576"},
       {"data length beyond the packet", Concat(test::BuildPacket(data_longer), good), 2, nullptr},
       {"body of exactly the maximum", Concat(test::BuildPacket(body_max), good), 2, nullptr},
-      {"body one byte over the maximum", Concat(good, test::BuildPacket(body_over)), 1, over.c_str()},
-      {"skipped body larger than a block", Concat(test::BuildPacket(skipped_huge), good), 2, nullptr},
+      {"body one byte over the maximum", Concat(good, test::BuildPacket(body_over)), 1,
+       over.c_str()},
+      {"skipped body larger than a block", Concat(test::BuildPacket(skipped_huge), good), 2,
+       nullptr},
   };
   for (const DamageCase& c : cases) {
     SCOPED_TRACE(c.name);

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "ch10/file_reader.h"
-#include "ch10/recording_builder.h"
 #include "ch10/read_packet.h"
+#include "ch10/recording_builder.h"
 #include "ch10/streams.h"
 #include "common/log_session.h"
 #include "common/test_files.h"
@@ -29,8 +29,8 @@ HeldPacket Hold(const PacketSpec& spec) {
   const std::vector<std::uint8_t> bytes = test::BuildPacket(spec);
   HeldPacket held;
   DecodeHeader(bytes, held.record.Header);
-  const std::size_t body_length =
-      std::min<std::size_t>(held.record.Header.PacketLength - kCh10HeaderSize, bytes.size() - kCh10HeaderSize);
+  const std::size_t body_length = std::min<std::size_t>(
+      held.record.Header.PacketLength - kCh10HeaderSize, bytes.size() - kCh10HeaderSize);
   SplitPacketBody(std::span<const std::uint8_t>(bytes).subspan(kCh10HeaderSize, body_length),
                   held.record, held.payload);
   return held;
@@ -60,7 +60,8 @@ class ProcessorTest : public ::testing::Test {
     for (std::string line; std::getline(lines, line);) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
       // Code, two blanks, the 19-character time of year, two blanks, the message.
-      if (line.rfind(prefix, 0) == 0 && line.size() >= 29 && line.substr(29) == message) return true;
+      if (line.rfind(prefix, 0) == 0 && line.size() >= 29 && line.substr(29) == message)
+        return true;
     }
     return false;
   }
@@ -73,7 +74,8 @@ class ProcessorTest : public ::testing::Test {
   ch10pktprocessorclass video_{1, kKindVideo, irig_, debug_};
 };
 
-PacketSpec TimeSpec(std::uint32_t csdw, std::uint32_t word1, std::uint32_t word2, std::uint64_t ticks) {
+PacketSpec TimeSpec(std::uint32_t csdw, std::uint32_t word1, std::uint32_t word2,
+                    std::uint64_t ticks) {
   PacketSpec spec;
   spec.data_type = kDataTypeTimeF1;
   spec.csdw = csdw;
@@ -122,7 +124,12 @@ TEST_F(ProcessorTest, TimePacketsInBothDateFormats) {
       {"31 December of a common year", kMonthYear, 0, 0x20211231, 8, {365, 0, 0, 0, 0}},
       {"29 February", kMonthYear, 0, 0x20240229, 8, {60, 0, 0, 0, 0}},
       {"invalid month and day count as the first", kMonthYear, 0, 0x20211F9F, 8, {1, 0, 0, 0, 0}},
-      {"day digits ignored in month and year format", kMonthYear, 0, 0x20210201, 8, {32, 0, 0, 0, 0}},
+      {"day digits ignored in month and year format",
+       kMonthYear,
+       0,
+       0x20210201,
+       8,
+       {32, 0, 0, 0, 0}},
   };
   for (const TimeCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -130,7 +137,8 @@ TEST_F(ProcessorTest, TimePacketsInBothDateFormats) {
     spec.payload.resize(c.payload_bytes);
     Feed(time_, spec);
     const IrigTimeFields& e = c.expected;
-    const double expected = e.Day * 86400.0 + e.Hours * 3600.0 + e.Minutes * 60.0 + e.Seconds + e.Milliseconds * 0.001;
+    const double expected =
+        e.Day * 86400.0 + e.Hours * 3600.0 + e.Minutes * 60.0 + e.Seconds + e.Milliseconds * 0.001;
     EXPECT_DOUBLE_EQ(irig_.IrigTime, expected);
     EXPECT_DOUBLE_EQ(irig_.IrigTimeOffset, expected - 2.0);
     EXPECT_DOUBLE_EQ(time_.PacketTime(), 2.0);
@@ -153,7 +161,8 @@ TEST_F(ProcessorTest, ThroughputPacketsQueueEveryWordWithTimes) {
   pcm_.Init(4, 0.5, 2.0);
   EXPECT_DOUBLE_EQ(pcm_.CurrentTime(), 1000.0);
   // 2.5 chunks: two pops, then half a chunk left over.
-  Feed(pcm_, PcmSpec(kThroughput, test::WordsPayload({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), 100'000'000));
+  Feed(pcm_,
+       PcmSpec(kThroughput, test::WordsPayload({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), 100'000'000));
   std::vector<std::uint16_t> chunk(4);
   ASSERT_TRUE(pcm_.PopChunk(chunk));
   EXPECT_EQ(chunk, (std::vector<std::uint16_t>{1, 2, 3, 4}));
@@ -207,8 +216,8 @@ struct HeaderWalkCase {
   int frame_words;
 };
 
-std::vector<std::uint8_t> FramesPayload(int frames, int frame_words, bool align32, std::uint16_t first,
-                                        int partial_bytes) {
+std::vector<std::uint8_t> FramesPayload(int frames, int frame_words, bool align32,
+                                        std::uint16_t first, int partial_bytes) {
   std::vector<std::uint8_t> payload;
   std::uint16_t value = first;
   for (int f = 0; f <= frames; ++f) {
@@ -238,10 +247,12 @@ TEST_F(ProcessorTest, HeaderWalksQueueTheDataWordsOfWholeFrames) {
     for (int partial : {0, 11, 10 + 2 * c.frame_words - 1}) {
       SCOPED_TRACE(std::string(c.name) + ", cut frame of " + std::to_string(partial) + " bytes");
       pcm_.Init(c.frame_words, 1e-3, 1e-2);
-      HeldPacket held = Hold(PcmSpec(c.csdw, FramesPayload(3, c.frame_words, c.align32, 100, partial), 0));
+      HeldPacket held =
+          Hold(PcmSpec(c.csdw, FramesPayload(3, c.frame_words, c.align32, 100, partial), 0));
       pcm_.Process(held.record, held.payload);
       std::vector<std::uint16_t> expected(static_cast<std::size_t>(3 * c.frame_words));
-      for (std::size_t i = 0; i < expected.size(); ++i) expected[i] = static_cast<std::uint16_t>(100 + i);
+      for (std::size_t i = 0; i < expected.size(); ++i)
+        expected[i] = static_cast<std::uint16_t>(100 + i);
       EXPECT_EQ(pcm_.Queued(), expected.size());
       EXPECT_EQ(Drain(pcm_), expected);
       // Each frame's first entry carries its intra-packet header.
@@ -312,14 +323,18 @@ TEST_F(ProcessorTest, MinimalPacketInfoLines) {
   PacketSpec spec = PcmSpec(kThroughput, test::WordsPayload({1, 2, 3, 4, 5}), 30'000'000);
   spec.sequence = 7;
   Feed(pcm_, spec);
-  EXPECT_TRUE(HasLogLine(2, "new IRIG packet..(numdatawordsinpacket to left) minorframedt is 0.000000"));
-  EXPECT_TRUE(HasLogLine(4, "new IRIG packet..(numshortdatawordsinpacket to left) sequence number is 0"));
+  EXPECT_TRUE(
+      HasLogLine(2, "new IRIG packet..(numdatawordsinpacket to left) minorframedt is 0.000000"));
+  EXPECT_TRUE(
+      HasLogLine(4, "new IRIG packet..(numshortdatawordsinpacket to left) sequence number is 0"));
   EXPECT_TRUE(HasLogLine(2, "new IRIG packet..pkt time stamp is 1.000000   000:00:00:01.000000"));
   EXPECT_TRUE(HasLogLine(2, "new IRIG packet..IrigTime is 86401.000000   001:00:00:01.000000"));
   EXPECT_TRUE(HasLogLine(2, "new IRIG packet..delta PktTime & IrigTime is 86400.000000"));
   EXPECT_TRUE(HasLogLine(-1, std::string(52, '.')));
-  EXPECT_TRUE(HasLogLine(3, "new PCM packet..(numdatawordsinpacket to left) minorframedt is 1.000000"));
-  EXPECT_TRUE(HasLogLine(5, "new PCM packet..(numshortdatawordsinpacket to left) sequence number is 7"));
+  EXPECT_TRUE(
+      HasLogLine(3, "new PCM packet..(numdatawordsinpacket to left) minorframedt is 1.000000"));
+  EXPECT_TRUE(
+      HasLogLine(5, "new PCM packet..(numshortdatawordsinpacket to left) sequence number is 7"));
   EXPECT_TRUE(HasLogLine(3, "new PCM packet..time stamp is 3.000000   000:00:00:03.000000"));
   EXPECT_TRUE(HasLogLine(3, "new PCM packet..delta last time stamp is 3.000000"));
   EXPECT_TRUE(HasLogLine(0, std::string(52, '.')));
@@ -355,14 +370,16 @@ TEST_F(ProcessorTest, ThroughputFramesRoundTripThroughTheBitStream) {
   int frames = 0;
   for (std::size_t at = 0; at < words.size(); at += 300) {
     const std::size_t n = std::min<std::size_t>(300, words.size() - at);
-    Feed(pcm_, PcmSpec(kThroughput, test::WordsPayload({words.begin() + static_cast<std::ptrdiff_t>(at),
-                                                         words.begin() + static_cast<std::ptrdiff_t>(at + n)}),
+    Feed(pcm_, PcmSpec(kThroughput,
+                       test::WordsPayload({words.begin() + static_cast<std::ptrdiff_t>(at),
+                                           words.begin() + static_cast<std::ptrdiff_t>(at + n)}),
                        at));
     while (pcm_.PopChunk(chunk)) {
       ASSERT_TRUE(stream.Write(chunk));
       while (stream.BitsAvailable() >= 652) {
         ASSERT_EQ(stream.ReadBits(32), 0xFE6B2840U);
-        for (int w = 0; w < 62; ++w) ASSERT_EQ(stream.ReadBits(10), static_cast<std::uint32_t>((frames * 62 + w) & 0x3FF));
+        for (int w = 0; w < 62; ++w)
+          ASSERT_EQ(stream.ReadBits(10), static_cast<std::uint32_t>((frames * 62 + w) & 0x3FF));
         ++frames;
       }
     }

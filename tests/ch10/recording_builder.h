@@ -9,8 +9,12 @@
 
 namespace tessel::test {
 
-inline void AppendU16(std::vector<std::uint8_t>& bytes, std::uint16_t value) { PutLe(bytes, value, 2); }
-inline void AppendU32(std::vector<std::uint8_t>& bytes, std::uint32_t value) { PutLe(bytes, value, 4); }
+inline void AppendU16(std::vector<std::uint8_t>& bytes, std::uint16_t value) {
+  PutLe(bytes, value, 2);
+}
+inline void AppendU32(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
+  PutLe(bytes, value, 4);
+}
 
 // Sets the 48-bit relative time counter from a count of 10 MHz ticks.
 inline void SetRtcTicks(PacketSpec& spec, std::uint64_t ticks) {

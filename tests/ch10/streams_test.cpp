@@ -74,7 +74,8 @@ TEST(BitStream, FramesOf652BitsRoundTripFieldByField) {
       ASSERT_EQ(stream.ReadBits(32), 0xFE6B2840U) << "frame " << frames_read;
       at += 32;
       for (int w = 0; w < 62; ++w, at += 10)
-        ASSERT_EQ(stream.ReadBits(10), ref.Value(at, 10)) << "frame " << frames_read << " word " << w;
+        ASSERT_EQ(stream.ReadBits(10), ref.Value(at, 10))
+            << "frame " << frames_read << " word " << w;
       ++frames_read;
     }
     ASSERT_EQ(stream.BitsAvailable(), written - at);
@@ -122,14 +123,25 @@ struct BitCase {
 
 TEST(BitStream, EdgeCases) {
   const std::vector<BitCase> cases = {
-      {"fields across word boundaries", {{0xABCD, 0x1234}}, {{4, 0xA}, {8, 0xBC}, {8, 0xD1}, {12, 0x234}}, 0},
-      {"two writes without a read keep both", {{0x1111, 0x2222}, {0x3333, 0x4444}},
-       {{16, 0x1111}, {16, 0x2222}, {16, 0x3333}, {16, 0x4444}}, 0},
+      {"fields across word boundaries",
+       {{0xABCD, 0x1234}},
+       {{4, 0xA}, {8, 0xBC}, {8, 0xD1}, {12, 0x234}},
+       0},
+      {"two writes without a read keep both",
+       {{0x1111, 0x2222}, {0x3333, 0x4444}},
+       {{16, 0x1111}, {16, 0x2222}, {16, 0x3333}, {16, 0x4444}},
+       0},
       {"16 bits on a word boundary are the whole word", {{0x8001, 0xFFFF}}, {{16, 0x8001}}, 16},
       {"32 bits with the top bit set", {{0xFE6B, 0x2840}}, {{32, 0xFE6B2840U}}, 0},
-      {"32 bits straddling three words", {{0x0FE6, 0xB284, 0x0ABC}}, {{4, 0x0}, {32, 0xFE6B2840U}, {12, 0xABC}}, 0},
+      {"32 bits straddling three words",
+       {{0x0FE6, 0xB284, 0x0ABC}},
+       {{4, 0x0}, {32, 0xFE6B2840U}, {12, 0xABC}},
+       0},
       {"zero bits read nothing", {{0xC000}}, {{0, 0}, {-3, 0}, {2, 0x3}}, 14},
-      {"more than 32 bits give the last 32", {{0xFFFF, 0x1234, 0x5678}}, {{40, 0xFF123456U}, {8, 0x78}}, 0},
+      {"more than 32 bits give the last 32",
+       {{0xFFFF, 0x1234, 0x5678}},
+       {{40, 0xFF123456U}, {8, 0x78}},
+       0},
       {"reading past the end gives zero bits", {{0xF0F0}}, {{12, 0xF0F}, {8, 0x00}, {1, 0}}, 0},
       {"reading an empty stream gives 0", {}, {{16, 0}, {1, 0}}, 0},
   };
@@ -179,7 +191,8 @@ TEST(WordStream, WordsComeOutInWriteOrder) {
   ASSERT_TRUE(stream.Write(std::vector<std::uint16_t>{1, 2, 3, 4}));
   ASSERT_TRUE(stream.Write(std::vector<std::uint16_t>{5, 6, 7, 8}));
   EXPECT_EQ(stream.WordsAvailable(), 8U);
-  for (std::uint16_t expected = 1; expected <= 8; ++expected) EXPECT_EQ(stream.ReadWord(), expected);
+  for (std::uint16_t expected = 1; expected <= 8; ++expected)
+    EXPECT_EQ(stream.ReadWord(), expected);
   EXPECT_EQ(stream.ReadWord(), 0);  // empty: 0, nothing consumed
   EXPECT_EQ(stream.WordsAvailable(), 0U);
   ASSERT_TRUE(stream.Write(std::vector<std::uint16_t>{9, 10, 11, 12}));
