@@ -52,7 +52,7 @@ int TimeSourceIndex(std::string_view value) {
   for (std::size_t i = 0; i < kTimeFormatNames.size(); ++i) {
     if (kTimeFormatNames[i] == value) return static_cast<int>(i);
   }
-  return kTimeSourceNone;
+  return kTmatsTimeSourceNone;
 }
 
 int BasebandSignalIndex(std::string_view value) {

@@ -91,27 +91,27 @@ inline constexpr TmatsVocabulary kVideoCompressionTable{"PTF", kVideoCompression
                                                         kVideoCompressionCodes};
 
 // Channel data type indexes (R CDT), the same numbers as the packet kinds.
-inline constexpr int kChannelPcm = 0;
-inline constexpr int kChannelAnalog = 1;
-inline constexpr int kChannelDiscrete = 2;
-inline constexpr int kChannelTime = 3;
-inline constexpr int kChannelVideo = 4;
-inline constexpr int kChannelUart = 5;
-inline constexpr int kChannel1553 = 6;
-inline constexpr int kChannelArinc429 = 7;
-inline constexpr int kChannelMessage = 8;
-inline constexpr int kChannelImage = 9;
-inline constexpr int kChannelUnknown = 10;
+inline constexpr int kTmatsChannelPcm = 0;
+inline constexpr int kTmatsChannelAnalog = 1;
+inline constexpr int kTmatsChannelDiscrete = 2;
+inline constexpr int kTmatsChannelTime = 3;
+inline constexpr int kTmatsChannelVideo = 4;
+inline constexpr int kTmatsChannelUart = 5;
+inline constexpr int kTmatsChannel1553 = 6;
+inline constexpr int kTmatsChannelArinc429 = 7;
+inline constexpr int kTmatsChannelMessage = 8;
+inline constexpr int kTmatsChannelImage = 9;
+inline constexpr int kTmatsChannelUnknown = 10;
 
 // Other indexes the group parsers use by number.
-inline constexpr int kTimeFormatIrigB = 1;
-inline constexpr int kTimeFormatUnknown = 5;
-inline constexpr int kTimeSourceNone = 6;
-inline constexpr int kPcmDataPackingThroughput = 2;
-inline constexpr int kPcmDataPackingUnknown = 3;
-inline constexpr int kVideoCompressionUnknown = 6;
-inline constexpr int kBasebandSignalUnknown = 5;
-inline constexpr int kTypeFormatUnknown = 6;
+inline constexpr int kTmatsTimeFormatIrigB = 1;
+inline constexpr int kTmatsTimeFormatUnknown = 5;
+inline constexpr int kTmatsTimeSourceNone = 6;
+inline constexpr int kTmatsPackingThroughput = 2;
+inline constexpr int kTmatsPackingUnknown = 3;
+inline constexpr int kTmatsVideoCompressionUnknown = 6;
+inline constexpr int kTmatsBasebandUnknown = 5;
+inline constexpr int kTmatsTypeFormatUnknown = 6;
 
 // --- One lookup and one name function per table -------------------------------------
 

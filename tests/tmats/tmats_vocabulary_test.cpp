@@ -26,35 +26,35 @@ TEST(TmatsVocabulary, EveryCodeMapsToItsIndexAndUnknownToTheLast) {
 }
 
 TEST(TmatsVocabulary, LookupsAreExactAndCaseSensitive) {
-  EXPECT_EQ(ChannelDataTypeIndex("PCMIN"), kChannelPcm);
-  EXPECT_EQ(ChannelDataTypeIndex("VIDIN"), kChannelVideo);
-  EXPECT_EQ(ChannelDataTypeIndex("1553IN"), kChannel1553);
-  EXPECT_EQ(ChannelDataTypeIndex("pcmin"), kChannelUnknown);
-  EXPECT_EQ(ChannelDataTypeIndex("PCMIN "), kChannelUnknown);
-  EXPECT_EQ(ChannelDataTypeName(kChannelTime), "IRIG TIME INPUT");
-  EXPECT_EQ(ChannelDataTypeCode(kChannelArinc429), "429IN");
+  EXPECT_EQ(ChannelDataTypeIndex("PCMIN"), kTmatsChannelPcm);
+  EXPECT_EQ(ChannelDataTypeIndex("VIDIN"), kTmatsChannelVideo);
+  EXPECT_EQ(ChannelDataTypeIndex("1553IN"), kTmatsChannel1553);
+  EXPECT_EQ(ChannelDataTypeIndex("pcmin"), kTmatsChannelUnknown);
+  EXPECT_EQ(ChannelDataTypeIndex("PCMIN "), kTmatsChannelUnknown);
+  EXPECT_EQ(ChannelDataTypeName(kTmatsChannelTime), "IRIG TIME INPUT");
+  EXPECT_EQ(ChannelDataTypeCode(kTmatsChannelArinc429), "429IN");
   EXPECT_EQ(PcmCodeIndex("RNRZ-L"), 6);
   EXPECT_EQ(PcmCodeName(3), "BIO-L");
-  EXPECT_EQ(TimeFormatIndex("B"), kTimeFormatIrigB);
-  EXPECT_EQ(TimeFormatIndex("b"), kTimeFormatUnknown);
+  EXPECT_EQ(TimeFormatIndex("B"), kTmatsTimeFormatIrigB);
+  EXPECT_EQ(TimeFormatIndex("b"), kTmatsTimeFormatUnknown);
   EXPECT_EQ(TimeFormatName(3), "GPS NATIVE");
   EXPECT_EQ(BasebandSignalIndex("PCM"), 0);
   EXPECT_EQ(BasebandSignalName(1), "ANALOG");
-  EXPECT_EQ(BasebandSignalIndex("ANALOG"), kBasebandSignalUnknown);
+  EXPECT_EQ(BasebandSignalIndex("ANALOG"), kTmatsBasebandUnknown);
   EXPECT_EQ(TypeFormatIndex("ONE"), 0);
   EXPECT_EQ(TypeFormatName(4), "ALT TAG / DATA");
-  EXPECT_EQ(PcmDataPackingIndex("TM"), kPcmDataPackingThroughput);
+  EXPECT_EQ(PcmDataPackingIndex("TM"), kTmatsPackingThroughput);
   EXPECT_EQ(PcmDataPackingName(1), "PACKED WITH FSP");
   EXPECT_EQ(VideoCompressionIndex("MPEG2"), 2);
-  EXPECT_EQ(VideoCompressionName(kVideoCompressionUnknown), "UNK");
+  EXPECT_EQ(VideoCompressionName(kTmatsVideoCompressionUnknown), "UNK");
 }
 
 TEST(TmatsVocabulary, TimeSourceIsLookedUpAmongTimeFormatNames) {
   EXPECT_EQ(TimeSourceIndex("IRIG B"), 1);
   EXPECT_EQ(TimeSourceIndex("GPS UTC"), 4);
-  EXPECT_EQ(TimeSourceIndex("E"), kTimeSourceNone);
-  EXPECT_EQ(TimeSourceIndex("B"), kTimeSourceNone);
-  EXPECT_EQ(TimeFormatName(kTimeSourceNone), "");
+  EXPECT_EQ(TimeSourceIndex("E"), kTmatsTimeSourceNone);
+  EXPECT_EQ(TimeSourceIndex("B"), kTmatsTimeSourceNone);
+  EXPECT_EQ(TimeFormatName(kTmatsTimeSourceNone), "");
 }
 
 TEST(TmatsVocabulary, KnownNameListsPerGroup) {
