@@ -48,16 +48,15 @@ TmatsRecordStatus ReadFirstPacket(InputFile& file, ch10pktstruct& record, std::s
   if (body_length > kCh10MaxBodySize) {
     status = TmatsRecordStatus::Cut;
     LogMessage("TMATS setup record larger than " + std::to_string(kCh10MaxBodySize) +
-                   " bytes: only its first " + std::to_string(kCh10MaxBodySize) +
-                   " bytes are read",
+                   " bytes: only its first " + std::to_string(kCh10MaxBodySize) + " bytes are read",
                255);
   }
   if (body.size() < std::min(body_length, kCh10MaxBodySize)) {
     status = TmatsRecordStatus::Short;
-    LogMessage("TMATS setup record cut short by the end of the recording: " +
-                   std::to_string(body.size()) + " of " + std::to_string(body_length) +
-                   " bytes read",
-               255);
+    LogMessage(
+        "TMATS setup record cut short by the end of the recording: " + std::to_string(body.size()) +
+            " of " + std::to_string(body_length) + " bytes read",
+        255);
   }
 
   std::vector<std::uint8_t> payload;
@@ -73,9 +72,9 @@ TmatsRecordStatus ReadFirstPacket(InputFile& file, ch10pktstruct& record, std::s
 
 void LogSplitLimits(const TmatsSplitStats& stats) {
   if (stats.long_lines_dropped > 0) {
-    LogMessage("TMATS lines of " + std::to_string(kTmatsMaxLineLength) +
-                   " or more characters dropped",
-               static_cast<int>(std::min<std::size_t>(stats.long_lines_dropped, 999999)));
+    LogMessage(
+        "TMATS lines of " + std::to_string(kTmatsMaxLineLength) + " or more characters dropped",
+        static_cast<int>(std::min<std::size_t>(stats.long_lines_dropped, 999999)));
   }
   if (stats.line_limit_reached) {
     LogMessage("TMATS text has more than " + std::to_string(kTmatsMaxLines) +

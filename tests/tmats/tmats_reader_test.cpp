@@ -177,17 +177,16 @@ TEST_F(ReadTmatsTest, DebugDumpsComeInOrder) {
   TmatsGroupHooks hooks;
   hooks.dump_p = [](const TmatsTables&) { LogMessage("P GROUP DUMP", 0); };
   ReadTmatsFromRecording(Write(test::BuildPacket(spec)), true, tables, hooks);
-  const std::vector<std::string> expected_order = {
-      "Header checksum calculated is 0x",
-      "Packet Header ---",
-      "Channel Specific Data - ",
-      "TMATS LINE INFO ---",
-      "Group : R  Group # : 1  Result : REC  ",
-      "Packet Trailer ---",
-      "TMATS RECORDER INFO ---",
-      "TMATS MULTIPLEX INFO ---",
-      "P GROUP DUMP",
-      "TMATS BUS INFO ---"};
+  const std::vector<std::string> expected_order = {"Header checksum calculated is 0x",
+                                                   "Packet Header ---",
+                                                   "Channel Specific Data - ",
+                                                   "TMATS LINE INFO ---",
+                                                   "Group : R  Group # : 1  Result : REC  ",
+                                                   "Packet Trailer ---",
+                                                   "TMATS RECORDER INFO ---",
+                                                   "TMATS MULTIPLEX INFO ---",
+                                                   "P GROUP DUMP",
+                                                   "TMATS BUS INFO ---"};
   const auto messages = Messages(session_);
   std::size_t next = 0;
   for (const std::string& message : messages) {
@@ -208,15 +207,16 @@ struct RecordingCase {
 
 class RealRecordingTest : public ::testing::TestWithParam<RecordingCase> {};
 
-void PrintTo(const RecordingCase& c, std::ostream* os) { *os << c.file; }
+void PrintTo(const RecordingCase& c, std::ostream* os) {
+  *os << c.file;
+}
 
 TEST_P(RealRecordingTest, FindsTheEnabledRecorderChannels) {
   if (!test::RecordingsAvailable()) GTEST_SKIP() << "sample recordings not available";
   const RecordingCase& c = GetParam();
   test::LogSession session;
   TmatsTables tables;
-  const TmatsReadResult result =
-      ReadTmatsFromRecording(test::RecordingPath(c.file), false, tables);
+  const TmatsReadResult result = ReadTmatsFromRecording(test::RecordingPath(c.file), false, tables);
   EXPECT_EQ(result.status, TmatsRecordStatus::Whole);
   EXPECT_GT(result.file_size, 0);
   EXPECT_FALSE(tables.r.fallback);
@@ -232,7 +232,9 @@ std::vector<std::int32_t> Range(std::int32_t first, std::int32_t last) {
   return values;
 }
 
-std::vector<int> Repeat(std::size_t count, int value) { return std::vector<int>(count, value); }
+std::vector<int> Repeat(std::size_t count, int value) {
+  return std::vector<int>(count, value);
+}
 
 std::vector<int> Join(std::vector<int> a, const std::vector<int>& b) {
   a.insert(a.end(), b.begin(), b.end());
@@ -255,13 +257,12 @@ INSTANTIATE_TEST_SUITE_P(
                                 {kTmatsChannelMessage}),
                            Repeat(8, V))},
         // 39 of 55 channels enabled: time, 1553 10-13, ARINC 429 22-53, discrete 54-55.
-        RecordingCase{"discrete.c10", Join(Join({1}, Range(10, 13)), Range(22, 55)),
-                      Join(Join(Join({T}, Repeat(4, kTmatsChannel1553)),
-                                Repeat(32, kTmatsChannelArinc429)),
-                           Repeat(2, kTmatsChannelDiscrete))},
+        RecordingCase{
+            "discrete.c10", Join(Join({1}, Range(10, 13)), Range(22, 55)),
+            Join(Join(Join({T}, Repeat(4, kTmatsChannel1553)), Repeat(32, kTmatsChannelArinc429)),
+                 Repeat(2, kTmatsChannelDiscrete))},
         // Ethernet channels (ETHIN is not in the vocabulary) record on tracks 30-32.
-        RecordingCase{"ethernet.c10", {1, 2, 3, 4, 5, 7, 30, 31, 32},
-                      {T, U, U, A, A, U, X, X, X}},
+        RecordingCase{"ethernet.c10", {1, 2, 3, 4, 5, 7, 30, 31, 32}, {T, U, U, A, A, U, X, X, X}},
         // Only time, the first analog and the first video channel are enabled.
         RecordingCase{"event.c10", {1, 2, 16}, {T, A, V}}));
 

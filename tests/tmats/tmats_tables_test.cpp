@@ -29,11 +29,12 @@ TEST(ParseTmatsGroups, RunsRThenMThenPThenB) {
     // R and M are ready for the P parser; B is not built yet.
     seen.push_back("P with " + std::to_string(t.r.channels.size()) + " channels, " +
                    std::to_string(t.m.groups.size()) + " multiplexes, " +
-                   std::to_string(t.b.groups.size()) + " buses, " +
-                   std::to_string(lines.size()) + " lines");
+                   std::to_string(t.b.groups.size()) + " buses, " + std::to_string(lines.size()) +
+                   " lines");
   };
   LoadTmatsText(kLinkedTmats, tables, hooks);
-  EXPECT_EQ(seen, (std::vector<std::string>{"P with 2 channels, 2 multiplexes, 0 buses, 17 lines"}));
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{"P with 2 channels, 2 multiplexes, 0 buses, 17 lines"}));
   EXPECT_EQ(tables.b.groups.size(), 1u);
   EXPECT_EQ(tables.b.groups[0].TrackChannelId, 8);
   EXPECT_EQ(tables.m.groups[0].TrackChannelId, 4);
