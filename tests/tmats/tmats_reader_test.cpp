@@ -31,10 +31,10 @@ std::vector<std::uint8_t> Bytes(const std::string& text) {
 
 // A setup record packet (data type 0x01) carrying `text`.
 std::vector<std::uint8_t> TmatsPacket(const std::string& text) {
-  test::PacketParts spec;
-  spec.data_type = 0x01;
-  spec.payload = Bytes(text);
-  return test::BuildPacket(spec);
+  test::PacketParts parts;
+  parts.data_type = 0x01;
+  parts.payload = Bytes(text);
+  return test::BuildPacket(parts);
 }
 
 std::vector<std::int32_t> Tracks(const TmatsTables& tables) {
@@ -131,52 +131,52 @@ TEST_F(ReadTmatsTest, OversizedSetupRecordIsReadUpToTheBodyLimit) {
 TEST_F(ReadTmatsTest, SecondaryHeaderIsSkippedOnlyWhereItExists) {
   const std::vector<std::uint8_t> secondary(12, 0x5A);
   for (const std::uint8_t data_type : {std::uint8_t{0x01}, std::uint8_t{0x09}}) {
-    test::PacketParts spec;
-    spec.data_type = data_type;
-    spec.flags = 0x80;
+    test::PacketParts parts;
+    parts.data_type = data_type;
+    parts.flags = 0x80;
     // Type 0x01 ignores the flag, so its twelve bytes after the CSDW are text.
-    if (data_type == 0x09) spec.secondary = secondary;
-    spec.payload = Bytes(data_type == 0x01 ? "xxxxxxxxxxx\n" + std::string(kSmallTmats)
+    if (data_type == 0x09) parts.secondary = secondary;
+    parts.payload = Bytes(data_type == 0x01 ? "xxxxxxxxxxx\n" + std::string(kSmallTmats)
                                            : std::string(kSmallTmats));
     TmatsTables tables;
     const TmatsReadResult result =
-        ReadTmatsFromRecording(Write(test::BuildPacket(spec)), false, tables);
+        ReadTmatsFromRecording(Write(test::BuildPacket(parts)), false, tables);
     EXPECT_EQ(result.status, TmatsRecordStatus::Whole);
     EXPECT_EQ(Tracks(tables), (std::vector<std::int32_t>{1, 6})) << int{data_type};
   }
 }
 
 TEST_F(ReadTmatsTest, DataLengthBeyondThePacketReadsOnlyThePacket) {
-  test::PacketParts spec;
-  spec.data_type = 0x01;
-  spec.payload = Bytes(kSmallTmats);
-  spec.data_length = 0x7FFFFFF0u;
+  test::PacketParts parts;
+  parts.data_type = 0x01;
+  parts.payload = Bytes(kSmallTmats);
+  parts.data_length = 0x7FFFFFF0u;
   TmatsTables tables;
-  ReadTmatsFromRecording(Write(test::BuildPacket(spec)), false, tables);
+  ReadTmatsFromRecording(Write(test::BuildPacket(parts)), false, tables);
   EXPECT_EQ(Tracks(tables), (std::vector<std::int32_t>{1, 6}));
 }
 
 TEST_F(ReadTmatsTest, BinaryFirstPacketGivesTheFallbackChannel) {
-  test::PacketParts spec;
-  spec.data_type = 0x40;
-  spec.payload = test::CountingBytes(70000);
+  test::PacketParts parts;
+  parts.data_type = 0x40;
+  parts.payload = test::CountingBytes(70000);
   TmatsTables tables;
   const TmatsReadResult result =
-      ReadTmatsFromRecording(Write(test::BuildPacket(spec)), true, tables);
+      ReadTmatsFromRecording(Write(test::BuildPacket(parts)), true, tables);
   EXPECT_EQ(result.status, TmatsRecordStatus::Whole);
   EXPECT_TRUE(tables.r.fallback);
 }
 
 TEST_F(ReadTmatsTest, DebugDumpsComeInOrder) {
-  test::PacketParts spec;
-  spec.data_type = 0x01;
-  spec.flags = 0x02;  // two checksum bytes
-  spec.payload = Bytes(kSmallTmats);
-  spec.trailer = {0xAA, 0xBB, 0x12, 0x34};
+  test::PacketParts parts;
+  parts.data_type = 0x01;
+  parts.flags = 0x02;  // two checksum bytes
+  parts.payload = Bytes(kSmallTmats);
+  parts.trailer = {0xAA, 0xBB, 0x12, 0x34};
   TmatsTables tables;
   TmatsGroupHooks hooks;
   hooks.dump_p = [](const TmatsTables&) { LogMessage("P GROUP DUMP", 0); };
-  ReadTmatsFromRecording(Write(test::BuildPacket(spec)), true, tables, hooks);
+  ReadTmatsFromRecording(Write(test::BuildPacket(parts)), true, tables, hooks);
   const std::vector<std::string> expected_order = {"Header checksum calculated is 0x",
                                                    "Packet Header ---",
                                                    "Channel Specific Data - ",
