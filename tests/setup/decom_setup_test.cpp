@@ -6,11 +6,16 @@
 #include <memory>
 #include <vector>
 
-#include "common/log_entries.h"
 #include "common/log_session.h"
+#include "tmats/log_entries.h"
 
 namespace tessel {
 namespace {
+
+// The log entries written since the session's start banner.
+std::vector<test::LogEntry> LoggedEntries(const test::LogSession& log) {
+  return test::EntriesAfter(test::LogEntries(log.Text()), "Program Version test");
+}
 
 std::unique_ptr<decomsetupstruct> DefaultSetup() {
   auto setup = std::make_unique<decomsetupstruct>();
@@ -488,12 +493,12 @@ TEST(DecomSetupValidation, BadSubframeDirectionResetsToDefaults) {
   EXPECT_EQ(message, "");
   EXPECT_EQ(Bytes(*setup), Bytes(*DefaultSetup()));
 
-  const std::vector<test::LogEntry> entries = test::LoggedEntries(log.Text());
+  const std::vector<test::LogEntry> entries = LoggedEntries(log);
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0].code, 7);
-  EXPECT_EQ(entries[0].text, "INVALID SUBFRAME DIRECTION, CORRECTING TO COUNTS UP");
+  EXPECT_EQ(entries[0].message, "INVALID SUBFRAME DIRECTION, CORRECTING TO COUNTS UP");
   EXPECT_EQ(entries[1].code, 255);
-  EXPECT_EQ(entries[1].text, "Appear to have file corruption for simulator, setting defaults");
+  EXPECT_EQ(entries[1].message, "Appear to have file corruption for simulator, setting defaults");
 }
 
 // ---- Dump ----
@@ -501,7 +506,7 @@ TEST(DecomSetupValidation, BadSubframeDirectionResetsToDefaults) {
 std::vector<test::LogEntry> DumpOf(const decomsetupstruct& setup) {
   test::LogSession log;
   DumpDecomSetup(setup);
-  return test::LoggedEntries(log.Text());
+  return LoggedEntries(log);
 }
 
 TEST(DecomSetupDump, DefaultsDumpEveryFieldAndWord) {
@@ -546,17 +551,17 @@ TEST(DecomSetupDump, DefaultsDumpEveryFieldAndWord) {
   };
   ASSERT_EQ(entries.size(), head.size() + 256 + 1);
   for (std::size_t i = 0; i < head.size(); ++i) {
-    EXPECT_EQ(entries[i].text, head[i]);
+    EXPECT_EQ(entries[i].message, head[i]);
     EXPECT_EQ(entries[i].code, 0);
   }
   for (int s = 0; s < 256; ++s) {
     const test::LogEntry& entry = entries[head.size() + static_cast<std::size_t>(s)];
     EXPECT_EQ(entry.code, s);
-    EXPECT_EQ(entry.text, "     iWdNum     " + std::to_string(s) +
+    EXPECT_EQ(entry.message, "     iWdNum     " + std::to_string(s) +
                               "     iWdLen     16     bLSBF      NO     bLeftAlign NO"
                               "     bSlave     NO     bReject    NO");
   }
-  EXPECT_EQ(entries.back().text, "---end setup data---");
+  EXPECT_EQ(entries.back().message, "---end setup data---");
 }
 
 TEST(DecomSetupDump, EnumerationsFlagsAndOddValues) {
@@ -579,7 +584,7 @@ TEST(DecomSetupDump, EnumerationsFlagsAndOddValues) {
   std::vector<test::LogEntry> entries = DumpOf(*setup);
   auto text_of = [&](std::string_view label) {
     for (const test::LogEntry& e : entries) {
-      if (e.text.starts_with(label)) return e.text.substr(label.size());
+      if (e.message.starts_with(label)) return e.message.substr(label.size());
     }
     return std::string("<missing>");
   };
@@ -598,7 +603,7 @@ TEST(DecomSetupDump, EnumerationsFlagsAndOddValues) {
   EXPECT_EQ(text_of("eBitWindow"), "                 eBITSLIP_TWOBIT");
   ASSERT_GE(entries.size(), 3u);
   EXPECT_EQ(entries[entries.size() - 2].code, 1);
-  EXPECT_EQ(entries[entries.size() - 2].text,
+  EXPECT_EQ(entries[entries.size() - 2].message,
             "     iWdNum     7     iWdLen     12     bLSBF      YES     bLeftAlign YES"
             "     bSlave     YES     bReject    YES");
 
@@ -621,7 +626,7 @@ TEST(DecomSetupDump, DamagedLengthsStayInsideTheRecord) {
   EXPECT_EQ(entries.size(), 36u + kDecomMaxWords + 1);
   bool found = false;
   for (const test::LogEntry& e : entries) {
-    if (e.text == "FrmSyncPat            " + std::string(66, 'A')) found = true;
+    if (e.message == "FrmSyncPat            " + std::string(66, 'A')) found = true;
   }
   EXPECT_TRUE(found);
 
