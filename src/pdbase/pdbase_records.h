@@ -15,6 +15,8 @@
 #include <string_view>
 #include <type_traits>
 
+#include "support/record_text.h"
+
 namespace tessel {
 
 static_assert(std::endian::native == std::endian::little,
@@ -345,31 +347,6 @@ inline constexpr std::int32_t kDbaseChapter8 = 1;
 inline constexpr std::int32_t kDbase1553 = 2;
 // Mode Tag, Time Tag and Second Tag value of a tag that uses none.
 inline constexpr std::int32_t kTagNotUsed = 1048575;
-
-// The text of a fixed array up to its terminator, never past the array's end.
-template <std::size_t N>
-std::string RecordText(const char (&field)[N]) {
-  std::size_t length = 0;
-  while (length < N && field[length] != '\0') ++length;
-  return std::string(field, length);
-}
-
-// Stores at most N - 1 characters and zero-fills the rest of the array, so no tail of
-// an earlier, longer text survives.
-template <std::size_t N>
-void SetRecordText(char (&field)[N], std::string_view text) {
-  const std::size_t length = text.size() < N - 1 ? text.size() : N - 1;
-  if (length > 0) std::memcpy(field, text.data(), length);
-  std::memset(field + length, 0, N - length);
-}
-
-// Keeps the array's text (cut to N - 1 characters) and zero-fills everything after it.
-template <std::size_t N>
-void NormalizeRecordText(char (&field)[N]) {
-  std::size_t length = 0;
-  while (length < N - 1 && field[length] != '\0') ++length;
-  std::memset(field + length, 0, N - length);
-}
 
 // Every text of the record terminated and zero-filled past its terminator.
 void NormalizeHeaderTexts(pdbaseheaderstruct& header);
