@@ -105,8 +105,8 @@ void ReadProgramOptions(const std::string& path, ch10progoptionstruct& options) 
 
 bool WriteProgramOptions(const std::string& path, const ch10progoptionstruct& options) {
   bool whole = WriteIniString(path, kOptionsSection, "OrigFileDir", options.OrigFileDir);
-  whole = WriteIniString(path, kOptionsSection, "ConvertedFileDir", options.ConvertedFileDir) &&
-          whole;
+  whole =
+      WriteIniString(path, kOptionsSection, "ConvertedFileDir", options.ConvertedFileDir) && whole;
   whole = WriteIniString(path, kOptionsSection, "PDbaseDir", options.PDbaseDir) && whole;
   whole = WriteIniString(path, kOptionsSection, "DDbaseDir", options.DDbaseDir) && whole;
   whole = WriteIniInt(path, kOptionsSection, "ScreenX", options.ScreenX) && whole;

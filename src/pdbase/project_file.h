@@ -24,13 +24,13 @@ inline constexpr std::int32_t kNonSerialDeviceApplication = 12;
 struct prjindexcardstruct {
   std::int32_t Application = 0;  // index of the DRUX device program serving the card
   std::int32_t CardNumber = 0;
-  std::string SetupFile;         // the card's setup file path
+  std::string SetupFile;  // the card's setup file path
 };
 
 // The project record; ResetProjectFile gives every field its reset value.
 struct projectfilestruct {
   std::int32_t RecordVersion = kProjectFileVersion;
-  std::string ProjectFileName;   // full path of the project file
+  std::string ProjectFileName;  // full path of the project file
   std::string DerivedListFn;
   std::string FunctionListFn;
   std::string DisplayListFn;
@@ -38,9 +38,9 @@ struct projectfilestruct {
   std::string QuarnProjectName;
   std::array<std::string, 3> Notes;
   std::int32_t SystemTimeSource = 0;
-  std::array<std::uint8_t, kProjectStreams> StreamIncluded{};  // 0 or 1
-  std::array<std::string, kProjectStreams> StreamPdbase;       // PDbase path (".PDB")
-  std::array<prjindexcardstruct, kProjectStreams> SerialCards;     // setup file: DDbase path
+  std::array<std::uint8_t, kProjectStreams> StreamIncluded{};   // 0 or 1
+  std::array<std::string, kProjectStreams> StreamPdbase;        // PDbase path (".PDB")
+  std::array<prjindexcardstruct, kProjectStreams> SerialCards;  // setup file: DDbase path
   std::array<prjindexcardstruct, kProjectStreams> NonSerialCards;
 };
 
