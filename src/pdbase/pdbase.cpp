@@ -9,26 +9,26 @@
 namespace tessel {
 
 void NormalizeHeaderTexts(pdbaseheaderstruct& header) {
-  NormalizeFieldText(header.cLutFileName);
-  NormalizeFieldText(header.cServerSoftDecomName);
-  NormalizeFieldText(header.cClientSDSetupFile);
-  NormalizeFieldText(header.Spare1);
-  NormalizeFieldText(header.cClientSoftDecomName);
-  NormalizeFieldText(header.Spare2);
-  for (auto& line : header.cOriginatorText) NormalizeFieldText(line);
-  NormalizeFieldText(header.cEmbTimeDllName);
+  NormalizeRecordText(header.cLutFileName);
+  NormalizeRecordText(header.cServerSoftDecomName);
+  NormalizeRecordText(header.cClientSDSetupFile);
+  NormalizeRecordText(header.Spare1);
+  NormalizeRecordText(header.cClientSoftDecomName);
+  NormalizeRecordText(header.Spare2);
+  for (auto& line : header.cOriginatorText) NormalizeRecordText(line);
+  NormalizeRecordText(header.cEmbTimeDllName);
 }
 
 void NormalizeParamTexts(pdbaseparamstruct& param) {
-  NormalizeFieldText(param.ParameterName);
-  NormalizeFieldText(param.WordName);
-  NormalizeFieldText(param.UnitOfMeasure);
-  NormalizeFieldText(param.Description);
-  NormalizeFieldText(param.ModeParamName);
-  NormalizeFieldText(param.TimeParamName);
-  NormalizeFieldText(param.SecondTagName);
-  NormalizeFieldText(param.PreprocessedFormula);
-  NormalizeFieldText(param.DisplayLabel);
+  NormalizeRecordText(param.ParameterName);
+  NormalizeRecordText(param.WordName);
+  NormalizeRecordText(param.UnitOfMeasure);
+  NormalizeRecordText(param.Description);
+  NormalizeRecordText(param.ModeParamName);
+  NormalizeRecordText(param.TimeParamName);
+  NormalizeRecordText(param.SecondTagName);
+  NormalizeRecordText(param.PreprocessedFormula);
+  NormalizeRecordText(param.DisplayLabel);
 }
 
 pdbaseparamstruct ZeroParam() {

@@ -240,7 +240,7 @@ std::string Number(int max_length, std::int32_t value) { return FixedText(max_le
 std::string Decimal(double value) { return FixedText(17, 16, value); }
 template <std::size_t N>
 std::string Padded(int width, const char (&field)[N]) {
-  return PadRight(width, ' ', FieldText(field));
+  return PadRight(width, ' ', RecordText(field));
 }
 
 }  // namespace
@@ -283,23 +283,23 @@ std::vector<std::string> PdbaseHeaderLines(const pdbaseheaderstruct& h) {
   add(FlagLine(h.CommonParamMsbFirst));
   add(DoubleLine(h.CommonWordUpdateRateHz));
   for (std::int32_t word : h.ClientUserDefCodeWord) add(Int32Line(word));
-  add(FieldText(h.cLutFileName));
-  add(FieldText(h.cServerSoftDecomName));
+  add(RecordText(h.cLutFileName));
+  add(RecordText(h.cServerSoftDecomName));
   for (std::int32_t word : h.ServerUserDefCodeWord) add(Int32Line(word));
-  add(FieldText(h.cClientSDSetupFile));
-  add(FieldText(h.Spare1));
-  add(FieldText(h.cClientSoftDecomName));
-  add(FieldText(h.Spare2));
+  add(RecordText(h.cClientSDSetupFile));
+  add(RecordText(h.Spare1));
+  add(RecordText(h.cClientSoftDecomName));
+  add(RecordText(h.Spare2));
   add(Uint32Line(h.FspMsw));
   add(Uint32Line(h.FspLsw));
   add(Uint8Line(h.FspLen));
   add(FlagLine(h.FspTrails));
   add(FlagLine(h.EmbAudioIsStereo));
-  for (const auto& text : h.cOriginatorText) add(FieldText(text));
+  for (const auto& text : h.cOriginatorText) add(RecordText(text));
   add(Int32Line(h.Ch8SpecificationMode));
   add(Int32Line(h.Ch8ParityMode));
   add(FlagLine(h.Ch8HasFrameTime));
-  add(FieldText(h.cEmbTimeDllName));
+  add(RecordText(h.cEmbTimeDllName));
   add(FlagLine(h.HasEmbAudio));
   add(Int32Line(h.EmbAudioStartWord));
   add(Uint16Line(h.EmbAudioWordInterval));

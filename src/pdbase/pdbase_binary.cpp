@@ -166,7 +166,7 @@ void UpgradeHeader(pdbaseheaderstruct& h, double version) {
 void FixLoadedParam(pdbaseparamstruct& p, double version, std::int32_t dbase_type,
                     std::uint32_t slot_index) {
   NormalizeParamTexts(p);
-  p.PreprocessOps = ParsePreprocessFormula(FieldText(p.PreprocessedFormula));
+  p.PreprocessOps = ParsePreprocessFormula(RecordText(p.PreprocessedFormula));
   SetTagVisibility(p, 0);
   p.RtSlotIndex = static_cast<std::int32_t>(slot_index);
   std::memset(p.RtScratch, 0, sizeof p.RtScratch);

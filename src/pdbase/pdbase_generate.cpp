@@ -61,7 +61,7 @@ void InitPdbaseHeader(pdbaseclass& database, const decomsetupstruct& decom) {
   database.header.eDbaseType = kDbasePcm;
   database.header.FileVersion = kPdbaseFileVersion;
   SyncPdbaseHeader(database, decom);
-  SetFieldText(database.header.cOriginatorText[0], "PDbase NOTES:");
+  SetRecordText(database.header.cOriginatorText[0], "PDbase NOTES:");
 }
 
 void SetVideoDecomDefaults(decomsetupstruct& d) {
@@ -74,7 +74,7 @@ void SetVideoDecomDefaults(decomsetupstruct& d) {
   d.FirstFrame = 0;
   d.LastFrame = 0;
   d.FrmSyncPatRadix = kRadixHex;
-  SetFieldText(d.FrmSyncPat, "47");
+  SetRecordText(d.FrmSyncPat, "47");
   d.FrmSyncPatLen = 8;
   d.PatternLeads = 1;
   d.iChkFrm = 2;
@@ -84,7 +84,7 @@ void SetVideoDecomDefaults(decomsetupstruct& d) {
   d.FramesPerInterrupt = 20;
   d.eInputSource = kInputSourceTtl;
   d.URCPatRadix = kRadixHex;
-  SetFieldText(d.URCSyncPat, "47");
+  SetRecordText(d.URCSyncPat, "47");
   d.URCPatLen = 8;
   d.UrcTolerance = 1;
   d.eWordAlignment = kWordAlignmentRight;
@@ -127,10 +127,10 @@ pdbaseparamstruct MakeCountsTag(std::int32_t frame, std::int32_t word, const pdb
   const std::string w = NumberText(word);
   pdbaseparamstruct tag = ZeroParam();
   const std::string name = MakeTagName("FR" + f + "WD" + w);
-  SetFieldText(tag.WordName, name);
-  SetFieldText(tag.ParameterName, name);
-  SetFieldText(tag.Description, "TAG FRAME " + f + " WORD " + w);
-  SetFieldText(tag.UnitOfMeasure, "COUNTS");
+  SetRecordText(tag.WordName, name);
+  SetRecordText(tag.ParameterName, name);
+  SetRecordText(tag.Description, "TAG FRAME " + f + " WORD " + w);
+  SetRecordText(tag.UnitOfMeasure, "COUNTS");
   tag.UpdateRateHz = TruncateToInt32(h.CommonWordUpdateRateHz);
   tag.IsMsbFirst = h.CommonParamMsbFirst;
   tag.WordNumBits = Low8(h.CommonWordLen);
@@ -146,7 +146,7 @@ pdbaseparamstruct MakeCountsTag(std::int32_t frame, std::int32_t word, const pdb
   tag.DefaultMaxDisplay = 65535.0;
   tag.DefaultMinDisplay = 0.0;
   tag.AccessCode = 15;
-  SetFieldText(tag.DisplayLabel, name);
+  SetRecordText(tag.DisplayLabel, name);
   const std::int32_t word_index = word > 0 ? word - 1 : 0;
   SetTagPlacement(tag, frame, word_index, 0, frame, 0, word_index);
   return tag;
@@ -154,10 +154,10 @@ pdbaseparamstruct MakeCountsTag(std::int32_t frame, std::int32_t word, const pdb
 
 void AssignTagLocations(std::int32_t dbase_type, std::vector<pdbaseparamstruct>& tags) {
   auto by_parameter_name = [](const pdbaseparamstruct& a, const pdbaseparamstruct& b) {
-    return FieldText(a.ParameterName) < FieldText(b.ParameterName);
+    return RecordText(a.ParameterName) < RecordText(b.ParameterName);
   };
   auto by_word_name = [](const pdbaseparamstruct& a, const pdbaseparamstruct& b) {
-    return FieldText(a.WordName) < FieldText(b.WordName);
+    return RecordText(a.WordName) < RecordText(b.WordName);
   };
 
   std::stable_sort(tags.begin(), tags.end(), [dbase_type](const auto& a, const auto& b) {
@@ -182,7 +182,7 @@ void AssignTagLocations(std::int32_t dbase_type, std::vector<pdbaseparamstruct>&
   std::int32_t cvt = -1;
   std::string previous;
   for (pdbaseparamstruct& tag : tags) {
-    std::string word_name = FieldText(tag.WordName);
+    std::string word_name = RecordText(tag.WordName);
     if (cvt < 0 || word_name != previous) {
       ++cvt;
       previous = std::move(word_name);
@@ -196,8 +196,8 @@ void AssignTagLocations(std::int32_t dbase_type, std::vector<pdbaseparamstruct>&
 void GeneratePcmPdbase(const decomsetupstruct& decom, pdbaseclass& database) {
   InitPdbaseHeader(database, decom);
   pdbaseheaderstruct& h = database.header;
-  SetFieldText(h.cOriginatorText[0], "AUTO GENERATED PDBASE FILE FROM CHAPTER 10 FILE");
-  SetFieldText(h.cOriginatorText[1], "  Frame Interval for each word set to 1");
+  SetRecordText(h.cOriginatorText[0], "AUTO GENERATED PDBASE FILE FROM CHAPTER 10 FILE");
+  SetRecordText(h.cOriginatorText[1], "  Frame Interval for each word set to 1");
 
   const std::int32_t subframes = h.NumSubFrames;
   const std::int32_t words = h.NumPcmWordsPerSf;
@@ -208,7 +208,7 @@ void GeneratePcmPdbase(const decomsetupstruct& decom, pdbaseclass& database) {
   tags.reserve(static_cast<std::size_t>(std::max(words, 0)));
   for (std::int32_t w = 1; w <= words; ++w) {
     pdbaseparamstruct tag = MakeCountsTag(0, w, database);
-    SetFieldText(tag.Description, "PRIME TAG FRAME " + NumberText(0) + " WORD " + NumberText(w));
+    SetRecordText(tag.Description, "PRIME TAG FRAME " + NumberText(0) + " WORD " + NumberText(w));
     SetTagPlacement(tag, 0, w - 1, frame_interval, frame_stop, 0, w - 1);
     tags.push_back(tag);
   }
@@ -221,11 +221,11 @@ void GenerateVideoPdbase(decomsetupstruct& decom, pdbaseclass& database) {
   SetVideoDecomDefaults(decom);
   InitPdbaseHeader(database, decom);
   pdbaseheaderstruct& h = database.header;
-  SetFieldText(h.cOriginatorText[0], "AUTO GENERATED PDBASE FILE FROM CHAPTER 10 VIDEO SPECS");
-  SetFieldText(h.cOriginatorText[1], "  Word Interval first and only word set to 1");
+  SetRecordText(h.cOriginatorText[0], "AUTO GENERATED PDBASE FILE FROM CHAPTER 10 VIDEO SPECS");
+  SetRecordText(h.cOriginatorText[1], "  Word Interval first and only word set to 1");
 
   pdbaseparamstruct tag = MakeCountsTag(0, 1, database);
-  SetFieldText(tag.Description, "PRIME TAG WORD 1");
+  SetRecordText(tag.Description, "PRIME TAG WORD 1");
   SetTagPlacement(tag, 0, 0, 0, 0, 1, decom.WordsPerFrame - 1);
   std::vector<pdbaseparamstruct> tags = {tag};
   AssignTagLocations(h.eDbaseType, tags);

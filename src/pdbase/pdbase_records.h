@@ -5,8 +5,8 @@
 // Multi-byte fields are PackedValue (alignment 1): use them as their plain types; copy
 // them into a plain variable where a reference is wanted. Flags are bytes (0 or 1 when
 // this program writes them, any value when a file brings them); texts are
-// zero-terminated in fixed arrays and are read and written only through FieldText and
-// SetFieldText, which never run past the array.
+// zero-terminated in fixed arrays and are read and written only through RecordText and
+// SetRecordText, which never run past the array.
 #pragma once
 
 #include <bit>
@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+
+#include "support/record_text.h"
 
 namespace tessel {
 
@@ -385,31 +387,6 @@ inline constexpr std::int32_t kDbaseChapter8 = 1;
 inline constexpr std::int32_t kDbase1553 = 2;
 // Mode Tag, Time Tag and Second Tag value of a tag that uses none.
 inline constexpr std::int32_t kTagNotUsed = 1048575;
-
-// The text of a fixed array up to its terminator, never past the array's end.
-template <std::size_t N>
-std::string FieldText(const char (&field)[N]) {
-  std::size_t length = 0;
-  while (length < N && field[length] != '\0') ++length;
-  return std::string(field, length);
-}
-
-// Stores at most N - 1 characters and zero-fills the rest of the array, so no tail of
-// an earlier, longer text survives.
-template <std::size_t N>
-void SetFieldText(char (&field)[N], std::string_view text) {
-  const std::size_t length = text.size() < N - 1 ? text.size() : N - 1;
-  if (length > 0) std::memcpy(field, text.data(), length);
-  std::memset(field + length, 0, N - length);
-}
-
-// Keeps the array's text (cut to N - 1 characters) and zero-fills everything after it.
-template <std::size_t N>
-void NormalizeFieldText(char (&field)[N]) {
-  std::size_t length = 0;
-  while (length < N - 1 && field[length] != '\0') ++length;
-  std::memset(field + length, 0, N - length);
-}
 
 // Every text of the record terminated and zero-filled past its terminator.
 void NormalizeHeaderTexts(pdbaseheaderstruct& header);

@@ -21,6 +21,8 @@
 #include <string_view>
 #include <type_traits>
 
+#include "support/record_text.h"
+
 namespace tessel {
 
 static_assert(std::endian::native == std::endian::little,
@@ -220,23 +222,6 @@ bool RecordFromBytes(std::span<const std::uint8_t> bytes, Record& record) {
   if (bytes.size() < sizeof(Record)) return false;
   std::memcpy(&record, bytes.data(), sizeof(Record));
   return true;
-}
-
-// A record's text field up to its terminator, or the whole field when a damaged
-// record has none.
-template <std::size_t N>
-std::string RecordText(const char (&field)[N]) {
-  std::size_t length = 0;
-  while (length < N && field[length] != '\0') ++length;
-  return std::string(field, length);
-}
-
-// Stores `text` cut to N - 1 characters and zero-fills the rest of the field.
-template <std::size_t N>
-void SetRecordText(char (&field)[N], std::string_view text) {
-  const std::size_t length = text.size() < N - 1 ? text.size() : N - 1;
-  std::memset(field, 0, N);
-  std::memcpy(field, text.data(), length);
 }
 
 // Zeroes the record and stores the defaults: 256 16-bit words, the 32-bit pattern

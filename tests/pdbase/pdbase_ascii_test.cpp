@@ -122,12 +122,12 @@ TEST(PdbaseHeaderLines, WriteEveryHeaderFieldInOrder) {
   h.CommonParamMsbFirst = 1;
   h.CommonWordUpdateRateHz = 0.5;
   h.ClientUserDefCodeWord[15] = -25;
-  SetFieldText(h.cLutFileName, "LUT.TXT");
+  SetRecordText(h.cLutFileName, "LUT.TXT");
   h.ServerUserDefCodeWord[0] = 7;
   h.FspMsw = 4294967295u;
   h.FspLen = 255;
-  SetFieldText(h.cOriginatorText[0], "AUTO GENERATED PDBASE FILE FROM CHAPTER 10 FILE");
-  SetFieldText(h.cOriginatorText[1], "  Frame Interval for each word set to 1");
+  SetRecordText(h.cOriginatorText[0], "AUTO GENERATED PDBASE FILE FROM CHAPTER 10 FILE");
+  SetRecordText(h.cOriginatorText[1], "  Frame Interval for each word set to 1");
   h.EmbVideoFormat = 13;
   h.EmbVidUserDefHeight = 65535;
   h.EmbPcm1Fsp1 = -2147483647 - 1;
@@ -178,11 +178,11 @@ TEST(PdbaseHeaderLines, WriteEveryHeaderFieldInOrder) {
 // A generated counts tag for word 1 of frame 0 over 64 subframes.
 pdbaseparamstruct CountsTag() {
   pdbaseparamstruct p = ZeroParam();
-  SetFieldText(p.ParameterName, "FR0WD1" + Blanks(12));
-  SetFieldText(p.WordName, "FR0WD1" + Blanks(12));
-  SetFieldText(p.UnitOfMeasure, "COUNTS");
-  SetFieldText(p.Description, "PRIME TAG FRAME 0 WORD 1");
-  SetFieldText(p.DisplayLabel, "FR0WD1" + Blanks(12));
+  SetRecordText(p.ParameterName, "FR0WD1" + Blanks(12));
+  SetRecordText(p.WordName, "FR0WD1" + Blanks(12));
+  SetRecordText(p.UnitOfMeasure, "COUNTS");
+  SetRecordText(p.Description, "PRIME TAG FRAME 0 WORD 1");
+  SetRecordText(p.DisplayLabel, "FR0WD1" + Blanks(12));
   p.IsMsbFirst = 1;
   p.Msb = 15;
   p.ParamNumBits = 16;
@@ -231,14 +231,14 @@ TEST(PdbaseParamLine, CutsAndLimitsFieldsToTheirWidths) {
       {"access code", [](pdbaseparamstruct& p) { p.AccessCode = 31; }, 37, "15"},
       {"negative stream part", [](pdbaseparamstruct& p) { p.StreamPart = -3; }, 41, "0"},
       {"stream part", [](pdbaseparamstruct& p) { p.StreamPart = 2; }, 41, "2"},
-      {"long name", [](pdbaseparamstruct& p) { SetFieldText(p.ParameterName, "ABCDEFGHIJKLMNOPQR"); }, 1,
+      {"long name", [](pdbaseparamstruct& p) { SetRecordText(p.ParameterName, "ABCDEFGHIJKLMNOPQR"); }, 1,
        "ABCDEFGHIJKLMNOPQR"},
       {"negative plus b", [](pdbaseparamstruct& p) { p.PlusB = -2.5; }, 27, "-2.50000000000000"},
       {"two-digit msb", [](pdbaseparamstruct& p) { p.Msb = 200; }, 10, "20"},
       {"hardware field 7", [](pdbaseparamstruct& p) { p.Hw[7] = 1234567890; }, 35, "1234567890"},
       {"user def I4", [](pdbaseparamstruct& p) { p.UserDefI[3] = 77; }, 45, "77"},
       {"future 8", [](pdbaseparamstruct& p) { p.Future[7] = 0.125; }, 57, "0.125000000000000"},
-      {"formula", [](pdbaseparamstruct& p) { SetFieldText(p.PreprocessedFormula, "XOR 0x00FF"); }, 36,
+      {"formula", [](pdbaseparamstruct& p) { SetRecordText(p.PreprocessedFormula, "XOR 0x00FF"); }, 36,
        "XOR 0x00FF" + Blanks(117)},
   };
   for (const Case& c : cases) {
@@ -275,7 +275,7 @@ TEST_F(PdbaseAsciiFileTest, WritesCommentsHeaderAndTagsLineByLine) {
   database.header.NumPcmWordsPerSf = 2;
   pdbaseparamstruct first = CountsTag();
   pdbaseparamstruct second = CountsTag();
-  SetFieldText(second.ParameterName, "FR0WD2");
+  SetRecordText(second.ParameterName, "FR0WD2");
   second.StreamPart = -1;
   second.AccessCode = 31;
   database.ReplaceParams({first, second});

@@ -28,9 +28,9 @@ using ::testing::Not;
 
 pdbaseparamstruct Tag(const std::string& name, std::int32_t cvt) {
   pdbaseparamstruct p = ZeroParam();
-  SetFieldText(p.ParameterName, name);
-  SetFieldText(p.WordName, name);
-  SetFieldText(p.UnitOfMeasure, "COUNTS");
+  SetRecordText(p.ParameterName, name);
+  SetRecordText(p.WordName, name);
+  SetRecordText(p.UnitOfMeasure, "COUNTS");
   p.CvtLocation = cvt;
   p.ModeTag = p.TimeTag = p.SecondTag = kTagNotUsed;
   p.Euc = 1.0;
@@ -67,7 +67,7 @@ void ExpectKnown(const pdbaseclass& database) {
   EXPECT_EQ(database.header.Bitrate, 77);
   EXPECT_EQ(database.NumWords, 3);
   ASSERT_EQ(database.NumParams(), 1);
-  EXPECT_EQ(FieldText(database.Param(0).ParameterName), "KEEP");
+  EXPECT_EQ(RecordText(database.Param(0).ParameterName), "KEEP");
 }
 
 struct WriteFaultGuard {
@@ -126,16 +126,16 @@ TEST_F(PdbaseBinaryTest, WrittenAndReadBackIsIdentical) {
   h.FspMsw = 0xFFFFFFFFu;
   h.Bitrate = 1024000;
   h.FramesPerInterrupt = 20;
-  SetFieldText(h.cOriginatorText[0], "PDbase NOTES:");
-  SetFieldText(h.cEmbTimeDllName, "TIME.DLL");
+  SetRecordText(h.cOriginatorText[0], "PDbase NOTES:");
+  SetRecordText(h.cEmbTimeDllName, "TIME.DLL");
   std::vector<pdbaseparamstruct> tags;
   for (int i = 0; i < 256; ++i) {
     pdbaseparamstruct tag = Tag("T" + std::to_string(i), (i * 7) % 300);
     tag.UpdateRateHz = i;
     tag.Hw[0] = i;
     tag.UserDefD[3] = i * 0.25;
-    SetFieldText(tag.PreprocessedFormula, i % 2 ? "XOR 0x00FF; SHL 3;INVERT" : "");
-    tag.PreprocessOps = ParsePreprocessFormula(FieldText(tag.PreprocessedFormula));
+    SetRecordText(tag.PreprocessedFormula, i % 2 ? "XOR 0x00FF; SHL 3;INVERT" : "");
+    tag.PreprocessOps = ParsePreprocessFormula(RecordText(tag.PreprocessedFormula));
     tags.push_back(tag);
   }
   tags[5].AccessCode = 31;
@@ -240,7 +240,7 @@ pdbaseheaderstruct OldHeader(double version) {
   h.EmbPcm2NumSubframes = 2;
   h.IrigEmbDecomSetupWpf = 7;
   h.IrigEmbDecomSetupNumSf = 7;
-  SetFieldText(h.cClientSoftDecomName, "SOFT");
+  SetRecordText(h.cClientSoftDecomName, "SOFT");
   h.EmbVideoAudioType = 3;
   h.EmbVideoVidPid = 1;
   h.EmbVideoAudioPid = 2;
@@ -251,11 +251,11 @@ pdbaseheaderstruct OldHeader(double version) {
   h.EmbPcm1SfIdStartCount = 1;
   h.EmbPcm2SfIdStartCount = 1;
   std::memset(h.cLutFileName, 'L', sizeof h.cLutFileName);
-  SetFieldText(h.cServerSoftDecomName, "SRV");
+  SetRecordText(h.cServerSoftDecomName, "SRV");
   h.ServerUserDefCodeWord[3] = 9;
-  SetFieldText(h.cClientSDSetupFile, "SD");
-  SetFieldText(h.Spare1, "S1");
-  SetFieldText(h.Spare2, "S2");
+  SetRecordText(h.cClientSDSetupFile, "SD");
+  SetRecordText(h.Spare1, "S1");
+  SetRecordText(h.Spare2, "S2");
   h.FspMsw = 1;
   h.FspLsw = 2;
   h.FspLen = 3;
@@ -313,7 +313,7 @@ TEST_F(PdbaseBinaryTest, OlderHeadersAreUpgradedStepByStep) {
       EXPECT_EQ(step.applied(h), version < step.older_than) << "version " << version << ": " << step.what;
     }
     EXPECT_EQ(h.FileVersion, version);  // the next save writes the current version
-    EXPECT_EQ(FieldText(h.cLutFileName), std::string(127, 'L')) << version;
+    EXPECT_EQ(RecordText(h.cLutFileName), std::string(127, 'L')) << version;
     EXPECT_EQ(ui_.boxes.size(), version < 16 ? 1u : 0u) << version;
   }
 }
@@ -371,7 +371,7 @@ TEST_F(PdbaseBinaryTest, OldRecordsGetTheirTagTypeFromSpecialProcess) {
     pdbaseparamstruct tag = Tag("A", 0);
     tag.SpecialProcess = c.special;
     tag.TagType = c.tag_type_in;
-    SetFieldText(tag.SecondTagName, c.second_tag);
+    SetRecordText(tag.SecondTagName, c.second_tag);
     pdbaseheaderstruct header = ZeroHeader();
     header.FileVersion = c.version;
     test::WriteWholeFile(File("r.PBIN"), PbinImage(header, {tag}));
@@ -391,7 +391,7 @@ TEST_F(PdbaseBinaryTest, LoadingRecomputesTheRunTimeFields) {
   tag.RtUpdatePeriod = 123.0;
   tag.UpdateRateHz = 50;
   tag.AccessCode = 15;
-  SetFieldText(tag.PreprocessedFormula, "ROR 40;MULT 0");
+  SetRecordText(tag.PreprocessedFormula, "ROR 40;MULT 0");
   std::memset(&tag.PreprocessOps, 0x55, sizeof tag.PreprocessOps);
   for (std::int32_t i = 0; i < 8; ++i) tag.Hw[i] = i + 1;
 

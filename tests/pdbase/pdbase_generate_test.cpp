@@ -51,7 +51,7 @@ TEST(InitPdbaseHeader, RebuildsTheHeaderFromTheDecomSetup) {
   EXPECT_EQ(h.SfidMsb, 5);
   EXPECT_EQ(h.Bitrate, 1024000);
   EXPECT_EQ(h.FramesPerInterrupt, 1);
-  EXPECT_EQ(FieldText(h.cOriginatorText[0]), "PDbase NOTES:");
+  EXPECT_EQ(RecordText(h.cOriginatorText[0]), "PDbase NOTES:");
   EXPECT_EQ(h.HasEmbVideo, 0);
 }
 
@@ -70,7 +70,7 @@ TEST(SyncPdbaseHeader, CopiesOnlyTheDecomFields) {
   EXPECT_EQ(database.header.NumPcmWordsPerSf, 10);
   EXPECT_EQ(database.header.FramesPerInterrupt, 44);
   EXPECT_EQ(database.header.HasEmbAudio, 1);
-  EXPECT_EQ(FieldText(database.header.cOriginatorText[0]), "AUTO GENERATED PDBASE FILE FROM CHAPTER 10 FILE");
+  EXPECT_EQ(RecordText(database.header.cOriginatorText[0]), "AUTO GENERATED PDBASE FILE FROM CHAPTER 10 FILE");
   EXPECT_EQ(database.NumParams(), 256);
   EXPECT_EQ(database.NumWords, 256);
 }
@@ -94,11 +94,11 @@ TEST(MakeCountsTag, ReadsOneWordRawWithTheHeadersWordLength) {
   database.header.CommonParamMsbFirst = 1;
   database.header.CommonWordUpdateRateHz = 50.9;
   const pdbaseparamstruct tag = MakeCountsTag(3, 7, database);
-  EXPECT_EQ(FieldText(tag.ParameterName), Padded("FR3WD7"));
-  EXPECT_EQ(FieldText(tag.WordName), Padded("FR3WD7"));
-  EXPECT_EQ(FieldText(tag.DisplayLabel), Padded("FR3WD7"));
-  EXPECT_EQ(FieldText(tag.Description), "TAG FRAME 3 WORD 7");
-  EXPECT_EQ(FieldText(tag.UnitOfMeasure), "COUNTS");
+  EXPECT_EQ(RecordText(tag.ParameterName), Padded("FR3WD7"));
+  EXPECT_EQ(RecordText(tag.WordName), Padded("FR3WD7"));
+  EXPECT_EQ(RecordText(tag.DisplayLabel), Padded("FR3WD7"));
+  EXPECT_EQ(RecordText(tag.Description), "TAG FRAME 3 WORD 7");
+  EXPECT_EQ(RecordText(tag.UnitOfMeasure), "COUNTS");
   EXPECT_EQ(tag.UpdateRateHz, 50);
   EXPECT_EQ(tag.IsMsbFirst, 1);
   EXPECT_EQ(tag.Msb, 11);
@@ -130,14 +130,14 @@ TEST(GeneratePcmPdbase, MakesOneTagPerWordInNameOrder) {
   GeneratePcmPdbase(*decom, database);
   ASSERT_EQ(database.NumParams(), 12);
   EXPECT_EQ(database.NumWords, 12);
-  EXPECT_EQ(FieldText(database.header.cOriginatorText[0]), "AUTO GENERATED PDBASE FILE FROM CHAPTER 10 FILE");
-  EXPECT_EQ(FieldText(database.header.cOriginatorText[1]), "  Frame Interval for each word set to 1");
+  EXPECT_EQ(RecordText(database.header.cOriginatorText[0]), "AUTO GENERATED PDBASE FILE FROM CHAPTER 10 FILE");
+  EXPECT_EQ(RecordText(database.header.cOriginatorText[1]), "  Frame Interval for each word set to 1");
 
   const std::vector<std::string> order = {"FR0WD1", "FR0WD10", "FR0WD11", "FR0WD12", "FR0WD2", "FR0WD3",
                                           "FR0WD4", "FR0WD5",  "FR0WD6",  "FR0WD7",  "FR0WD8", "FR0WD9"};
   for (std::int32_t i = 0; i < 12; ++i) {
     const pdbaseparamstruct& tag = database.Param(i);
-    EXPECT_EQ(FieldText(tag.ParameterName), Padded(order[static_cast<std::size_t>(i)])) << i;
+    EXPECT_EQ(RecordText(tag.ParameterName), Padded(order[static_cast<std::size_t>(i)])) << i;
     EXPECT_EQ(tag.PttLocation, i);
     EXPECT_EQ(tag.CvtLocation, i);
     EXPECT_EQ(tag.UpdateRateHz, 0);
@@ -146,7 +146,7 @@ TEST(GeneratePcmPdbase, MakesOneTagPerWordInNameOrder) {
   }
   const pdbaseparamstruct& word10 = database.Param(1);
   EXPECT_EQ(Placement(word10), (std::vector<std::int32_t>{0, 9, 1, 63, 0, 9, 0, 0}));
-  EXPECT_EQ(FieldText(word10.Description), "PRIME TAG FRAME 0 WORD 10");
+  EXPECT_EQ(RecordText(word10.Description), "PRIME TAG FRAME 0 WORD 10");
 }
 
 TEST(GeneratePcmPdbase, FollowsTheSubframeCount) {
@@ -172,7 +172,7 @@ TEST(GeneratePcmPdbase, FollowsTheSubframeCount) {
   GeneratePcmPdbase(*decom, database);
   EXPECT_EQ(database.NumParams(), 0);
   EXPECT_EQ(database.NumWords, 0);
-  EXPECT_EQ(FieldText(database.header.cOriginatorText[1]), "  Frame Interval for each word set to 1");
+  EXPECT_EQ(RecordText(database.header.cOriginatorText[1]), "  Frame Interval for each word set to 1");
 }
 
 TEST(GeneratePcmPdbase, GivesEveryWordOfALongFrameItsOwnName) {
@@ -184,7 +184,7 @@ TEST(GeneratePcmPdbase, GivesEveryWordOfALongFrameItsOwnName) {
   std::set<std::string> names;
   std::set<std::int32_t> cvts;
   for (const auto& tag : database.Params()) {
-    names.insert(FieldText(tag.ParameterName));
+    names.insert(RecordText(tag.ParameterName));
     cvts.insert(tag.CvtLocation);
   }
   EXPECT_EQ(names.size(), 10001u);
@@ -221,16 +221,16 @@ TEST(GenerateVideoPdbase, SetsTheTransportStreamLayoutAndOneTag) {
   ASSERT_EQ(database.NumParams(), 1);
   EXPECT_EQ(database.NumWords, 1);
   const pdbaseparamstruct& tag = database.Param(0);
-  EXPECT_EQ(FieldText(tag.ParameterName), Padded("FR0WD1"));
-  EXPECT_EQ(FieldText(tag.Description), "PRIME TAG WORD 1");
+  EXPECT_EQ(RecordText(tag.ParameterName), Padded("FR0WD1"));
+  EXPECT_EQ(RecordText(tag.Description), "PRIME TAG WORD 1");
   EXPECT_EQ(Placement(tag), (std::vector<std::int32_t>{0, 0, 0, 0, 1, 187, 0, 0}));
   EXPECT_EQ(tag.Msb, 7);
   EXPECT_EQ(tag.PttLocation, 0);
   EXPECT_EQ(tag.CvtLocation, 0);
 
   const pdbaseheaderstruct& h = database.header;
-  EXPECT_EQ(FieldText(h.cOriginatorText[0]), "AUTO GENERATED PDBASE FILE FROM CHAPTER 10 VIDEO SPECS");
-  EXPECT_EQ(FieldText(h.cOriginatorText[1]), "  Word Interval first and only word set to 1");
+  EXPECT_EQ(RecordText(h.cOriginatorText[0]), "AUTO GENERATED PDBASE FILE FROM CHAPTER 10 VIDEO SPECS");
+  EXPECT_EQ(RecordText(h.cOriginatorText[1]), "  Word Interval first and only word set to 1");
   EXPECT_EQ(h.NumPcmWordsPerSf, 188);
   EXPECT_EQ(h.NumSubFrames, 1);
   EXPECT_EQ(h.Bitrate, 3000000);
@@ -246,8 +246,8 @@ TEST(GenerateVideoPdbase, SetsTheTransportStreamLayoutAndOneTag) {
 
 pdbaseparamstruct Located(const std::string& name, std::int32_t frame, std::int32_t word) {
   pdbaseparamstruct tag = ZeroParam();
-  SetFieldText(tag.ParameterName, name);
-  SetFieldText(tag.WordName, name);
+  SetRecordText(tag.ParameterName, name);
+  SetRecordText(tag.WordName, name);
   tag.Hw[0] = frame;
   tag.Hw[1] = word;
   return tag;
@@ -260,12 +260,12 @@ TEST(AssignTagLocations, TagsAtOneLocationShareACvtWord) {
   ASSERT_EQ(tags.size(), 4u);
   const std::vector<std::string> names = {"A", "B", "C", "D"};
   for (std::size_t i = 0; i < 4; ++i) {
-    EXPECT_EQ(FieldText(tags[i].ParameterName), names[i]);
+    EXPECT_EQ(RecordText(tags[i].ParameterName), names[i]);
     EXPECT_EQ(tags[i].PttLocation, static_cast<std::int32_t>(i));
   }
   // C came first at word 5, so A reads C's word.
-  EXPECT_EQ(FieldText(tags[0].WordName), "C");
-  EXPECT_EQ(FieldText(tags[2].WordName), "C");
+  EXPECT_EQ(RecordText(tags[0].WordName), "C");
+  EXPECT_EQ(RecordText(tags[2].WordName), "C");
   EXPECT_EQ(tags[0].CvtLocation, tags[2].CvtLocation);
   EXPECT_EQ(tags[1].CvtLocation, 0);  // B
   EXPECT_EQ(tags[0].CvtLocation, 1);  // C

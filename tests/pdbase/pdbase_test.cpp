@@ -80,22 +80,22 @@ TEST(PdbaseLayout, DoublesAreLittleEndianImages) {
   EXPECT_EQ(bytes[233 + 6], 0xF0);
 }
 
-TEST(FieldText, NeverRunsPastTheArrayAndZeroFillsOnWrite) {
+TEST(RecordText, NeverRunsPastTheArrayAndZeroFillsOnWrite) {
   char field[8];
   std::memset(field, 'x', sizeof field);
-  EXPECT_EQ(FieldText(field), "xxxxxxxx");  // no terminator: stops at the array's end
-  SetFieldText(field, "LONGER THAN SEVEN");
-  EXPECT_EQ(FieldText(field), "LONGER ");
-  SetFieldText(field, "AB");
-  EXPECT_EQ(FieldText(field), "AB");
+  EXPECT_EQ(RecordText(field), "xxxxxxxx");  // no terminator: stops at the array's end
+  SetRecordText(field, "LONGER THAN SEVEN");
+  EXPECT_EQ(RecordText(field), "LONGER ");
+  SetRecordText(field, "AB");
+  EXPECT_EQ(RecordText(field), "AB");
   for (std::size_t i = 2; i < sizeof field; ++i) EXPECT_EQ(field[i], '\0') << i;
 
   std::memcpy(field, "ABC\0tail", 8);
-  NormalizeFieldText(field);
+  NormalizeRecordText(field);
   EXPECT_EQ(std::string(field, 8), std::string("ABC\0\0\0\0\0", 8));
   std::memset(field, 'y', sizeof field);
-  NormalizeFieldText(field);
-  EXPECT_EQ(FieldText(field), "yyyyyyy");
+  NormalizeRecordText(field);
+  EXPECT_EQ(RecordText(field), "yyyyyyy");
 }
 
 TEST(Pdbaseclass, StartsEmptyAndClearsEverything) {
