@@ -177,6 +177,12 @@ void SetDecomDefaults(decomsetupstruct& setup) {
   setup.BitRate = 1024000;
 }
 
+std::unique_ptr<decomsetupstruct> NewDecomSetup() {
+  auto setup = std::make_unique<decomsetupstruct>();
+  SetDecomDefaults(*setup);
+  return setup;
+}
+
 void SetSimDefaults(simsetupstruct& sim) {
   std::memset(&sim, 0, sizeof(sim));
   sim.PatternLeads = 1;

@@ -16,6 +16,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -243,6 +244,8 @@ void SetRecordText(char (&field)[N], std::string_view text) {
 // FE6B2840 (HEX) leading the frame, SFID counter in word 3 from bit 5, frames 0..63,
 // 1 024 000 bit/s; all 16 383 word entries are filled.
 void SetDecomDefaults(decomsetupstruct& setup);
+// A defaulted decom setup on the heap.
+std::unique_ptr<decomsetupstruct> NewDecomSetup();
 // The simulator block's defaults; its frame words get reproducible pseudo-random values.
 void SetSimDefaults(simsetupstruct& sim);
 // The bit synchroniser block's defaults for `hardware_type` (the converter passes 0).
