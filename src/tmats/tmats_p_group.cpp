@@ -25,7 +25,9 @@ struct PAttribute {
 };
 
 // A whole decimal number replaces the field; anything else leaves it unchanged.
-void Number(std::int32_t& field, std::string_view value) { TmatsWholeNumber(value, field); }
+void Number(std::int32_t& field, std::string_view value) {
+  TmatsWholeNumber(value, field);
+}
 
 constexpr PAttribute kPAttributes[] = {
     {"DLN", [](pgroupstruct& g, std::string_view v) { g.DataLinkName = v; }},
@@ -167,7 +169,8 @@ void DerivePDecomSetup(pgroupstruct& group) {
     }
   }
   const std::int64_t extra_words = pattern_words >= 2 ? pattern_words - 1 : 0;
-  setup.WordsPerFrame = static_cast<std::int16_t>(Limit(group.Wpf + extra_words, 3, kDecomMaxWords));
+  setup.WordsPerFrame =
+      static_cast<std::int16_t>(Limit(group.Wpf + extra_words, 3, kDecomMaxWords));
 
   if (setup.eSyncMethod == kSyncMethodNone) {
     setup.SubFrameIdWord = 1;
@@ -207,8 +210,8 @@ void DerivePDecomSetup(pgroupstruct& group) {
   SetBufferSizes(setup);
 }
 
-void ParsePGroup(const TmatsLineList& lines, const RGroupTable& r_table,
-                 const MGroupTable& m_table, PGroupTable& table) {
+void ParsePGroup(const TmatsLineList& lines, const RGroupTable& r_table, const MGroupTable& m_table,
+                 PGroupTable& table) {
   table.groups.clear();
 
   // Finding the formats: DLN lines whose name an M group (or an R channel) carries.
@@ -268,9 +271,10 @@ void ParsePGroup(const TmatsLineList& lines, const RGroupTable& r_table,
 std::string PGroupDumpText(const pgroupstruct& g) {
   auto number = [](std::int64_t value) { return std::to_string(value); };
   auto yes_no = [](bool value) { return std::string(value ? "YES" : "NO"); };
-  const std::string input_code = g.InputCode == 14 || g.InputCode == 15
-                                     ? std::string(kDecomPcmCodeNames[static_cast<std::size_t>(g.InputCode)])
-                                     : std::string(PcmCodeName(g.InputCode));
+  const std::string input_code =
+      g.InputCode == 14 || g.InputCode == 15
+          ? std::string(kDecomPcmCodeNames[static_cast<std::size_t>(g.InputCode)])
+          : std::string(PcmCodeName(g.InputCode));
   const std::pair<std::string_view, std::string> lines[] = {
       {"MGroupDataLinkNameId = ", g.MGroupDataLinkNameId},
       {"MGroupIndex = ", number(g.MGroupIndex)},

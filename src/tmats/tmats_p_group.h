@@ -78,8 +78,8 @@ struct PGroupTable {
 // A decom setup that fails validation is logged ("DECOM SETUP ERROR FOR PCM STREAM "
 // with the format's position counted from 1), BeepError sounds, and it is kept as the
 // validation corrected it.
-void ParsePGroup(const TmatsLineList& lines, const RGroupTable& r_table,
-                 const MGroupTable& m_table, PGroupTable& table);
+void ParsePGroup(const TmatsLineList& lines, const RGroupTable& r_table, const MGroupTable& m_table,
+                 PGroupTable& table);
 
 // Sets one attribute of `group` from a P line's known name and value.
 void SetPAttribute(pgroupstruct& group, std::string_view code, std::string_view value);

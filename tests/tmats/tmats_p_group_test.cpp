@@ -143,7 +143,8 @@ TEST_F(PGroupTest, ShortPatternIsPaddedWithLeadingZeros) {
 
 TEST_F(PGroupTest, SixtyFourBitPatternIsKeptWhole) {
   const std::string pattern =
-      "11111110011010110010100001000000" "11X11110011010110010100001000X00";
+      "11111110011010110010100001000000"
+      "11X11110011010110010100001000X00";
   ASSERT_EQ(pattern.size(), 64u);
   const auto tables = LoadFormat("P-1\\MF4:64;\nP-1\\MF5:" + pattern + ";\n");
   const pgroupstruct& g = tables->p.groups.at(0);
@@ -151,7 +152,7 @@ TEST_F(PGroupTest, SixtyFourBitPatternIsKeptWhole) {
   const decomsetupstruct& s = *g.DecomSetup;
   EXPECT_EQ(RecordText(s.FrmSyncPat), pattern);
   EXPECT_EQ(s.FrmSyncPatLen, 64);
-  EXPECT_EQ(s.WordsPerFrame, 67);   // four pattern words counted as one
+  EXPECT_EQ(s.WordsPerFrame, 67);  // four pattern words counted as one
   EXPECT_EQ(s.SubFrameIdWord, 5);
   EXPECT_TRUE(Entries().empty());
 }
@@ -212,8 +213,7 @@ TEST_F(PGroupTest, SubframeCounterPlacementAndDirection) {
       {"counts up from 1", "P-1\\MF\\N:8;\nP-1\\IDC6-1:1;\n", kSubframeUp, 1, 8, 3},
       {"counts up from above 1", "P-1\\MF\\N:8;\nP-1\\IDC6-1:5;\n", kSubframeUp, 1, 8, 3},
       {"SFID word after the pattern", "P-1\\MF\\N:8;\nP-1\\MFW1:10;\n", kSubframeUp, 0, 7, 12},
-      {"SFID word limited to the frame", "P-1\\MF\\N:8;\nP-1\\MFW1:500;\n", kSubframeUp, 0, 7,
-       64},
+      {"SFID word limited to the frame", "P-1\\MF\\N:8;\nP-1\\MFW1:500;\n", kSubframeUp, 0, 7, 64},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
