@@ -76,7 +76,8 @@ bool StoreLittleEndian(std::span<std::uint8_t> bytes, std::size_t offset, T valu
 }
 }  // namespace detail
 
-inline bool StoreU8(std::span<std::uint8_t> bytes, std::size_t offset, std::uint8_t value) noexcept {
+inline bool StoreU8(std::span<std::uint8_t> bytes, std::size_t offset,
+                    std::uint8_t value) noexcept {
   return detail::StoreLittleEndian(bytes, offset, value);
 }
 inline bool StoreU16(std::span<std::uint8_t> bytes, std::size_t offset,

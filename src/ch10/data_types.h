@@ -86,15 +86,25 @@ constexpr const DataTypeInfo& DataTypeOfRow(int row) {
 }
 
 // Name of a data type in the packet dumps.
-constexpr std::string_view DataTypeName(std::uint8_t code) { return LookupDataType(code).Name; }
+constexpr std::string_view DataTypeName(std::uint8_t code) {
+  return LookupDataType(code).Name;
+}
 // Kind code the reader gives packets of this data type.
-constexpr int DataTypeKind(std::uint8_t code) { return LookupDataType(code).Kind; }
+constexpr int DataTypeKind(std::uint8_t code) {
+  return LookupDataType(code).Kind;
+}
 // Statistics row of this data type.
-constexpr int DataTypeRow(std::uint8_t code) { return LookupDataType(code).Row; }
+constexpr int DataTypeRow(std::uint8_t code) {
+  return LookupDataType(code).Row;
+}
 // True when the reader loads the body of packets of this data type.
-constexpr bool DataTypeBodyRead(std::uint8_t code) { return LookupDataType(code).BodyRead; }
+constexpr bool DataTypeBodyRead(std::uint8_t code) {
+  return LookupDataType(code).BodyRead;
+}
 // Label of a statistics grid row.
-constexpr std::string_view StatisticsRowLabel(int row) { return DataTypeOfRow(row).Label; }
+constexpr std::string_view StatisticsRowLabel(int row) {
+  return DataTypeOfRow(row).Label;
+}
 
 namespace detail {
 constexpr bool DataTypeTableIsConsistent() {

@@ -13,10 +13,10 @@ namespace {
 
 // --- Value texts of the channel-specific data dump ---
 
-constexpr std::array<std::string_view, 4> kPcmMajorLockNames = {"Minors Only", "RESERVED",
-                                                                  "CHECK", "LOCK"};
+constexpr std::array<std::string_view, 4> kPcmMajorLockNames = {"Minors Only", "RESERVED", "CHECK",
+                                                                "LOCK"};
 constexpr std::array<std::string_view, 4> kPcmMinorLockNames = {"RESERVED", "RESERVED", "CHECK",
-                                                                  "LOCK"};
+                                                                "LOCK"};
 constexpr std::array<std::string_view, 2> kTimeSourceNames = {"Not Present.", "Present."};
 constexpr std::array<std::string_view, 6> kTimeFormatNames = {
     "IRIG B.", "IRIG A.", "IRIG G.", "Internal Real Time Clock.", "UTC from GPS.", "Native GPS."};
@@ -28,8 +28,8 @@ constexpr std::array<std::string_view, 4> kTimeTagNames = {
 
 // Data types whose channel-specific data word is named but not broken out.
 constexpr std::array<std::uint8_t, 7> kNotBrokenOut = {
-    kDataTypeAnalogF1,   kDataTypeDiscreteF1, kDataTypeMessageF0, kDataTypeArinc429F0,
-    kDataTypeVideoF0,    kDataTypeImageF0,    kDataTypeUartF0};
+    kDataTypeAnalogF1, kDataTypeDiscreteF1, kDataTypeMessageF0, kDataTypeArinc429F0,
+    kDataTypeVideoF0,  kDataTypeImageF0,    kDataTypeUartF0};
 
 template <std::size_t N>
 std::string_view NameOr(const std::array<std::string_view, N>& names, unsigned index,
@@ -37,14 +37,22 @@ std::string_view NameOr(const std::array<std::string_view, N>& names, unsigned i
   return index < N ? names[index] : other;
 }
 
-std::string Str(std::string_view text) { return std::string(text); }
+std::string Str(std::string_view text) {
+  return std::string(text);
+}
 
-std::string Count(double value) { return FixedText(15, 0, value); }
+std::string Count(double value) {
+  return FixedText(15, 0, value);
+}
 
-std::string Hex(std::uint32_t value, int width) { return HexText(value, width, true); }
+std::string Hex(std::uint32_t value, int width) {
+  return HexText(value, width, true);
+}
 
 // CSDW values serve as line codes for some lines; they are shown as their 32-bit pattern.
-int CodeOf(std::uint32_t csdw) { return static_cast<int>(csdw); }
+int CodeOf(std::uint32_t csdw) {
+  return static_cast<int>(csdw);
+}
 
 void AppendPcmLines(std::uint32_t csdw, DumpLines& lines) {
   const PcmF1Csdw pcm = DecodePcmF1Csdw(csdw);
@@ -66,8 +74,8 @@ void AppendTimeLines(std::uint32_t csdw, DumpLines& lines) {
   lines.push_back(
       {"Time Format is " + Str(NameOr(kTimeFormatNames, time.TimeFormat, kReservedName)), 0});
   lines.push_back({time.LeapYear ? "Is a Leap Year" : "Not a Leap Year", CodeOf(csdw)});
-  lines.push_back({time.MonthYearAvailable ? "Month and Year Available" : "IRIG Day Available",
-                   CodeOf(csdw)});
+  lines.push_back(
+      {time.MonthYearAvailable ? "Month and Year Available" : "IRIG Day Available", CodeOf(csdw)});
 }
 
 void AppendMilStd1553Lines(std::uint32_t csdw, DumpLines& lines) {
@@ -154,9 +162,8 @@ DumpLines ChannelSpecificDumpLines(std::uint8_t data_type, std::uint32_t csdw) {
 
 DumpLines TrailerDumpLines(const ch10pkttrailerstruct& trailer) {
   std::string filler = "Filler    : ";
-  const std::size_t filler_length =
-      std::min<std::size_t>(static_cast<std::size_t>(std::max(trailer.FillerLength, 0)),
-                            trailer.Filler.size());
+  const std::size_t filler_length = std::min<std::size_t>(
+      static_cast<std::size_t>(std::max(trailer.FillerLength, 0)), trailer.Filler.size());
   for (std::size_t i = 0; i < filler_length; ++i) {
     filler += Hex(trailer.Filler[i], 2);
     filler += ' ';
@@ -199,7 +206,9 @@ void LogDumpLines(const DumpLines& lines) {
   for (const DumpLine& line : lines) LogMessage(line.Text, line.Code);
 }
 
-void LogFirstPacket(const ch10pktstruct& record) { LogDumpLines(FirstPacketDumpLines(record)); }
+void LogFirstPacket(const ch10pktstruct& record) {
+  LogDumpLines(FirstPacketDumpLines(record));
+}
 
 void LogFirstPacketTrailer(const ch10pktstruct& record) {
   if (record.Trailer.TrailerLength > 0) LogDumpLines(TrailerDumpLines(record.Trailer));

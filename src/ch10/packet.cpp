@@ -13,13 +13,17 @@ constexpr std::uint32_t Bits(std::uint32_t value, int low, int count) {
   return (value >> low) & ((std::uint32_t{1} << count) - 1U);
 }
 
-constexpr bool Bit(std::uint32_t value, int bit) { return ((value >> bit) & 1U) != 0; }
+constexpr bool Bit(std::uint32_t value, int bit) {
+  return ((value >> bit) & 1U) != 0;
+}
 
 constexpr std::uint32_t Field(std::uint32_t value, int low, int count) {
   return (value & ((std::uint32_t{1} << count) - 1U)) << low;
 }
 
-constexpr std::uint32_t Flag(bool value, int bit) { return value ? std::uint32_t{1} << bit : 0U; }
+constexpr std::uint32_t Flag(bool value, int bit) {
+  return value ? std::uint32_t{1} << bit : 0U;
+}
 
 }  // namespace
 
@@ -66,12 +70,12 @@ std::size_t CsdwOffset(const ch10pktheaderstruct& header) {
 std::int32_t TrailerSizes(const ch10pktheaderstruct& header, std::int32_t& checksum_size,
                           std::int32_t& filler_length) {
   // 64-bit arithmetic: both lengths are any 32-bit values in a damaged header.
-  const std::int64_t trailer = std::int64_t{header.PacketLength} -
-                               static_cast<std::int64_t>(kCh10HeaderSize) -
-                               static_cast<std::int64_t>(CsdwOffset(header)) -
-                               std::int64_t{header.DataLength};
+  const std::int64_t trailer =
+      std::int64_t{header.PacketLength} - static_cast<std::int64_t>(kCh10HeaderSize) -
+      static_cast<std::int64_t>(CsdwOffset(header)) - std::int64_t{header.DataLength};
   checksum_size = ChecksumSize(header);
-  filler_length = static_cast<std::int32_t>(std::clamp<std::int64_t>(trailer - checksum_size, 0, 8));
+  filler_length =
+      static_cast<std::int32_t>(std::clamp<std::int64_t>(trailer - checksum_size, 0, 8));
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(
       trailer, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }

@@ -146,15 +146,15 @@ std::array<std::uint8_t, kCh10SecondaryHeaderSize> EncodeSecondaryHeader(
 
 // PCM Data Format 1 (data type 0x09).
 struct PcmF1Csdw {
-  std::uint32_t SyncOffset = 0;       // bits 17-0
-  bool UnpackedMode = false;          // bit 18
-  bool PackedMode = false;            // bit 19
-  bool ThroughputMode = false;        // bit 20
-  std::uint8_t MajorLockStatus = 0;   // bits 25-24
-  std::uint8_t MinorLockStatus = 0;   // bits 27-26
-  bool MinorFrameIndicator = false;   // bit 28
-  bool MajorFrameIndicator = false;   // bit 29
-  bool IntraPacketHeaders = false;    // bit 30
+  std::uint32_t SyncOffset = 0;      // bits 17-0
+  bool UnpackedMode = false;         // bit 18
+  bool PackedMode = false;           // bit 19
+  bool ThroughputMode = false;       // bit 20
+  std::uint8_t MajorLockStatus = 0;  // bits 25-24
+  std::uint8_t MinorLockStatus = 0;  // bits 27-26
+  bool MinorFrameIndicator = false;  // bit 28
+  bool MajorFrameIndicator = false;  // bit 29
+  bool IntraPacketHeaders = false;   // bit 30
 };
 PcmF1Csdw DecodePcmF1Csdw(std::uint32_t csdw);
 // Fields wider than their bits are cut to them.

@@ -41,8 +41,8 @@ ch10pkttrailerstruct ExtractTrailer(const ch10pktheaderstruct& header,
 
   const ByteReader reader(body);
   const std::size_t data_end = CsdwOffset(header) + std::size_t{header.DataLength};
-  reader.CopyClamped(data_end,
-                     std::span(trailer.Filler).first(static_cast<std::size_t>(trailer.FillerLength)));
+  reader.CopyClamped(
+      data_end, std::span(trailer.Filler).first(static_cast<std::size_t>(trailer.FillerLength)));
 
   // The checksum closes the packet. Where the filler is limited to 8 bytes this is not
   // directly after the filler; where the trailer is shorter than the checksum, the

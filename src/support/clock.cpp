@@ -112,7 +112,9 @@ double Ctimerclass::now() {
   return base_ + elapsed();
 }
 
-void Ctimerclass::update() { set(now()); }
+void Ctimerclass::update() {
+  set(now());
+}
 
 // --- Speaker ---
 
@@ -120,9 +122,13 @@ void RecordingSpeaker::Tone(int frequency_hz, int duration_ms) {
   tones.emplace_back(frequency_hz, duration_ms);
 }
 
-void RecordingSpeaker::Pause(int duration_ms) { tones.emplace_back(0, duration_ms); }
+void RecordingSpeaker::Pause(int duration_ms) {
+  tones.emplace_back(0, duration_ms);
+}
 
-void SetSpeaker(Speaker* speaker) { g_speaker.store(speaker); }
+void SetSpeaker(Speaker* speaker) {
+  g_speaker.store(speaker);
+}
 
 void PlayTone(int frequency_hz, int duration_ms) {
   Speaker* speaker = g_speaker.load();

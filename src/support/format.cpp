@@ -35,7 +35,9 @@ std::size_t SkipBlanks(std::string_view text, std::size_t pos) {
   return pos;
 }
 
-std::size_t NonNegative(int count) { return count > 0 ? static_cast<std::size_t>(count) : 0; }
+std::size_t NonNegative(int count) {
+  return count > 0 ? static_cast<std::size_t>(count) : 0;
+}
 
 // Fixed-point text of `value` with `decimals` decimals; empty when it does not fit.
 std::string ToFixed(double value, int decimals) {
@@ -291,7 +293,9 @@ std::string BinaryText(std::uint32_t value, int width) {
   return text;
 }
 
-std::string YesNoText(bool value) { return value ? "YES" : "NO"; }
+std::string YesNoText(bool value) {
+  return value ? "YES" : "NO";
+}
 
 // --- Text to numbers ---
 
@@ -324,9 +328,9 @@ bool ParseDouble(std::string_view text, double& value) {
 
 bool ParseInt(std::string_view text, int& value) {
   bool consumed = false;
-  value = static_cast<int>(ReadSignedDecimal(
-      text, static_cast<std::uint64_t>(std::numeric_limits<int>::max()),
-      static_cast<std::uint64_t>(std::numeric_limits<int>::max()) + 1, consumed));
+  value = static_cast<int>(
+      ReadSignedDecimal(text, static_cast<std::uint64_t>(std::numeric_limits<int>::max()),
+                        static_cast<std::uint64_t>(std::numeric_limits<int>::max()) + 1, consumed));
   return consumed;
 }
 
@@ -342,7 +346,8 @@ bool ParseUnsigned(std::string_view text, std::uint32_t& value, int base) {
     pos += 2;
   }
   std::uint64_t read = 0;
-  const std::size_t end = ReadDigits(text, pos, base, std::numeric_limits<std::uint32_t>::max(), read);
+  const std::size_t end =
+      ReadDigits(text, pos, base, std::numeric_limits<std::uint32_t>::max(), read);
   value = static_cast<std::uint32_t>(read);
   return end != pos && end == text.size();
 }
@@ -403,7 +408,9 @@ void PadRightInPlace(int width, char fill, std::string& text) {
   text.resize(NonNegative(width), fill);
 }
 
-std::string RepeatChar(int count, char c) { return std::string(NonNegative(count), c); }
+std::string RepeatChar(int count, char c) {
+  return std::string(NonNegative(count), c);
+}
 
 std::string RemoveChar(char c, std::string_view text) {
   std::string result;
@@ -483,15 +490,29 @@ std::uint16_t SwapBytes16(std::uint16_t value) {
   return static_cast<std::uint16_t>((value >> 8) | (value << 8));
 }
 
-int BitWidth(std::uint32_t value) { return static_cast<int>(std::bit_width(value)); }
+int BitWidth(std::uint32_t value) {
+  return static_cast<int>(std::bit_width(value));
+}
 
 // --- Number lines ---
 
-std::string NumberLineText(std::int32_t value) { return CompactFixedText(value, 12, 0); }
-std::string NumberLineText(bool value) { return value ? "1" : "0"; }
-std::string NumberLineText(std::uint32_t value) { return CompactFixedText(value, 12, 0); }
-std::string NumberLineText(std::uint16_t value) { return CompactFixedText(value, 5, 0); }
-std::string NumberLineText(std::uint8_t value) { return CompactFixedText(value, 3, 0); }
-std::string NumberLineText(double value) { return CompactFixedText(value, 32, 21); }
+std::string NumberLineText(std::int32_t value) {
+  return CompactFixedText(value, 12, 0);
+}
+std::string NumberLineText(bool value) {
+  return value ? "1" : "0";
+}
+std::string NumberLineText(std::uint32_t value) {
+  return CompactFixedText(value, 12, 0);
+}
+std::string NumberLineText(std::uint16_t value) {
+  return CompactFixedText(value, 5, 0);
+}
+std::string NumberLineText(std::uint8_t value) {
+  return CompactFixedText(value, 3, 0);
+}
+std::string NumberLineText(double value) {
+  return CompactFixedText(value, 32, 21);
+}
 
 }  // namespace tessel

@@ -10,7 +10,7 @@
 
 namespace tessel::test {
 
-struct PacketSpec {
+struct PacketParts {
   std::uint16_t sync = 0xEB25;
   std::uint16_t channel = 1;
   std::uint8_t version = 6;
@@ -19,13 +19,13 @@ struct PacketSpec {
   std::uint8_t data_type = 0x09;
   std::uint32_t rtc_low = 0;
   std::uint16_t rtc_high = 0;
-  std::optional<std::uint16_t> checksum;           // default: the correct sum
+  std::optional<std::uint16_t> checksum;               // default: the correct sum
   std::optional<std::vector<std::uint8_t>> secondary;  // placed before the CSDW
   std::uint32_t csdw = 0;
   std::vector<std::uint8_t> payload;
-  std::vector<std::uint8_t> trailer;                // filler and checksum bytes
-  std::optional<std::uint32_t> packet_length;       // default: all parts
-  std::optional<std::uint32_t> data_length;         // default: CSDW + payload
+  std::vector<std::uint8_t> trailer;           // filler and checksum bytes
+  std::optional<std::uint32_t> packet_length;  // default: all parts
+  std::optional<std::uint32_t> data_length;    // default: CSDW + payload
 };
 
 inline void PutLe(std::vector<std::uint8_t>& bytes, std::uint64_t value, int count) {
@@ -39,28 +39,28 @@ inline std::uint16_t SumOfHeaderWords(const std::uint8_t* header) {
   return static_cast<std::uint16_t>(sum);
 }
 
-inline std::vector<std::uint8_t> BuildPacket(const PacketSpec& spec) {
-  const std::size_t secondary_size = spec.secondary ? spec.secondary->size() : 0;
+inline std::vector<std::uint8_t> BuildPacket(const PacketParts& parts) {
+  const std::size_t secondary_size = parts.secondary ? parts.secondary->size() : 0;
   const auto data_length =
-      spec.data_length.value_or(static_cast<std::uint32_t>(4 + spec.payload.size()));
-  const auto packet_length = spec.packet_length.value_or(static_cast<std::uint32_t>(
-      24 + secondary_size + 4 + spec.payload.size() + spec.trailer.size()));
+      parts.data_length.value_or(static_cast<std::uint32_t>(4 + parts.payload.size()));
+  const auto packet_length = parts.packet_length.value_or(static_cast<std::uint32_t>(
+      24 + secondary_size + 4 + parts.payload.size() + parts.trailer.size()));
   std::vector<std::uint8_t> bytes;
-  PutLe(bytes, spec.sync, 2);
-  PutLe(bytes, spec.channel, 2);
+  PutLe(bytes, parts.sync, 2);
+  PutLe(bytes, parts.channel, 2);
   PutLe(bytes, packet_length, 4);
   PutLe(bytes, data_length, 4);
-  bytes.push_back(spec.version);
-  bytes.push_back(spec.sequence);
-  bytes.push_back(spec.flags);
-  bytes.push_back(spec.data_type);
-  PutLe(bytes, spec.rtc_low, 4);
-  PutLe(bytes, spec.rtc_high, 2);
-  PutLe(bytes, spec.checksum.value_or(SumOfHeaderWords(bytes.data())), 2);
-  if (spec.secondary) bytes.insert(bytes.end(), spec.secondary->begin(), spec.secondary->end());
-  PutLe(bytes, spec.csdw, 4);
-  bytes.insert(bytes.end(), spec.payload.begin(), spec.payload.end());
-  bytes.insert(bytes.end(), spec.trailer.begin(), spec.trailer.end());
+  bytes.push_back(parts.version);
+  bytes.push_back(parts.sequence);
+  bytes.push_back(parts.flags);
+  bytes.push_back(parts.data_type);
+  PutLe(bytes, parts.rtc_low, 4);
+  PutLe(bytes, parts.rtc_high, 2);
+  PutLe(bytes, parts.checksum.value_or(SumOfHeaderWords(bytes.data())), 2);
+  if (parts.secondary) bytes.insert(bytes.end(), parts.secondary->begin(), parts.secondary->end());
+  PutLe(bytes, parts.csdw, 4);
+  bytes.insert(bytes.end(), parts.payload.begin(), parts.payload.end());
+  bytes.insert(bytes.end(), parts.trailer.begin(), parts.trailer.end());
   return bytes;
 }
 

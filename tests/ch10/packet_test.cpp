@@ -106,12 +106,12 @@ TEST(PacketHeader, ChecksumIsTheWrappingSumOfElevenWords) {
   EXPECT_EQ(HeaderChecksum(header), test::SumOfHeaderWords(bytes.data()));
 
   // The stored checksum and the sync pattern take no part in the sum of the others.
-  test::PacketSpec spec;
-  spec.sync = 0x1234;
-  spec.checksum = 0xBEEF;
-  spec.rtc_low = 0x89ABCDEF;
-  spec.rtc_high = 0x4567;
-  const std::vector<std::uint8_t> packet = test::BuildPacket(spec);
+  test::PacketParts parts;
+  parts.sync = 0x1234;
+  parts.checksum = 0xBEEF;
+  parts.rtc_low = 0x89ABCDEF;
+  parts.rtc_high = 0x4567;
+  const std::vector<std::uint8_t> packet = test::BuildPacket(parts);
   ASSERT_TRUE(DecodeHeader(packet, header));
   EXPECT_EQ(HeaderChecksum(header), test::SumOfHeaderWords(packet.data()));
   EXPECT_EQ(header.Checksum, 0xBEEF);
@@ -125,15 +125,15 @@ TEST(PacketHeader, TrailerSizesFromLengthsAndFlags) {
   };
   constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
   const Case cases[] = {
-      {0x03, 0x09, 24 + 100 + 7, 100, 7, 4, 3},   // four-byte checksum and three filler
+      {0x03, 0x09, 24 + 100 + 7, 100, 7, 4, 3},    // four-byte checksum and three filler
       {0x00, 0x09, 24 + 100 + 20, 100, 20, 0, 8},  // filler limited to eight
       {0x01, 0x09, 24 + 100 + 1, 100, 1, 1, 0},
       {0x02, 0x09, 24 + 100, 100, 0, 2, 0},
-      {0x03, 0x09, 24 + 100 + 2, 100, 2, 4, 0},   // trailer shorter than its checksum
-      {0x83, 0x09, 24 + 12 + 100 + 6, 100, 6, 4, 2},  // secondary header is not trailer
+      {0x03, 0x09, 24 + 100 + 2, 100, 2, 4, 0},        // trailer shorter than its checksum
+      {0x83, 0x09, 24 + 12 + 100 + 6, 100, 6, 4, 2},   // secondary header is not trailer
       {0x83, 0x01, 24 + 12 + 100 + 6, 100, 18, 4, 8},  // ... unless the type has none
-      {0x00, 0x09, 24 + 100, 104, -4, 0, 0},       // data length beyond the packet
-      {0x00, 0x09, 24, 0xFFFFFFFFU, kMin, 0, 0},   // limited to the 32-bit range
+      {0x00, 0x09, 24 + 100, 104, -4, 0, 0},           // data length beyond the packet
+      {0x00, 0x09, 24, 0xFFFFFFFFU, kMin, 0, 0},       // limited to the 32-bit range
       {0x00, 0x09, 0, 0, -24, 0, 0},
   };
   for (const Case& c : cases) {

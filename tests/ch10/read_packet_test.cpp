@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -18,7 +20,7 @@ namespace {
 
 using test::BuildPacket;
 using test::CountingBytes;
-using test::PacketSpec;
+using test::PacketParts;
 
 // Reads one packet from memory at `position`.
 struct Reading {
@@ -37,15 +39,15 @@ Reading ReadFromBytes(const std::vector<std::uint8_t>& bytes, std::size_t positi
 }
 
 TEST(ReadPacket, SplitsAPacketWithSecondaryHeaderIntoItsParts) {
-  PacketSpec spec;
-  spec.flags = 0x83;  // secondary header, four-byte checksum
-  spec.data_type = 0x09;
-  spec.channel = 0x0123;
-  spec.secondary = CountingBytes(12, 0xA0);
-  spec.csdw = 0x40080000U;
-  spec.payload = CountingBytes(40);
-  spec.trailer = {0xF1, 0xF2, 0x11, 0x22, 0x33, 0x44};  // two filler, checksum 0x44332211
-  const std::vector<std::uint8_t> bytes = BuildPacket(spec);
+  PacketParts parts;
+  parts.flags = 0x83;  // secondary header, four-byte checksum
+  parts.data_type = 0x09;
+  parts.channel = 0x0123;
+  parts.secondary = CountingBytes(12, 0xA0);
+  parts.csdw = 0x40080000U;
+  parts.payload = CountingBytes(40);
+  parts.trailer = {0xF1, 0xF2, 0x11, 0x22, 0x33, 0x44};  // two filler, checksum 0x44332211
+  const std::vector<std::uint8_t> bytes = BuildPacket(parts);
 
   const Reading r = ReadFromBytes(bytes);
   ASSERT_TRUE(r.ok);
@@ -56,7 +58,7 @@ TEST(ReadPacket, SplitsAPacketWithSecondaryHeaderIntoItsParts) {
   EXPECT_EQ(r.record.SecondaryHeader.TimeLsw, 0xA3A2A1A0U);
   EXPECT_EQ(r.record.SecondaryHeader.Checksum, 0xABAA);
   EXPECT_EQ(r.record.Csdw, 0x40080000U);
-  EXPECT_EQ(r.payload, spec.payload);
+  EXPECT_EQ(r.payload, parts.payload);
   EXPECT_EQ(r.record.Trailer.TrailerLength, 6);
   EXPECT_EQ(r.record.Trailer.ChecksumSize, 4);
   EXPECT_EQ(r.record.Trailer.FillerLength, 2);
@@ -67,28 +69,28 @@ TEST(ReadPacket, SplitsAPacketWithSecondaryHeaderIntoItsParts) {
 }
 
 TEST(ReadPacket, DamagedSyncAndChecksumAreReadLikeGoodOnes) {
-  PacketSpec spec;
-  spec.sync = 0x0000;
-  spec.checksum = 0xDEAD;
-  spec.payload = CountingBytes(8);
-  const Reading r = ReadFromBytes(BuildPacket(spec));
+  PacketParts parts;
+  parts.sync = 0x0000;
+  parts.checksum = 0xDEAD;
+  parts.payload = CountingBytes(8);
+  const Reading r = ReadFromBytes(BuildPacket(parts));
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.record.Header.SyncPattern, 0x0000);
   EXPECT_EQ(r.record.Header.Checksum, 0xDEAD);
-  EXPECT_EQ(r.payload, spec.payload);
+  EXPECT_EQ(r.payload, parts.payload);
 }
 
 TEST(ReadPacket, SetupRecordIgnoresTheSecondaryHeaderFlag) {
-  PacketSpec spec;
-  spec.flags = 0x80;
-  spec.data_type = 0x01;
-  spec.csdw = 0x12345678U;
-  spec.payload = {'G', '\\', 'X', ';'};
-  const Reading r = ReadFromBytes(BuildPacket(spec));
+  PacketParts parts;
+  parts.flags = 0x80;
+  parts.data_type = 0x01;
+  parts.csdw = 0x12345678U;
+  parts.payload = {'G', '\\', 'X', ';'};
+  const Reading r = ReadFromBytes(BuildPacket(parts));
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.record.Csdw, 0x12345678U);  // CSDW at packet offset 24
   EXPECT_EQ(r.record.SecondaryHeader.TimeLsw, 0U);
-  EXPECT_EQ(r.payload, spec.payload);
+  EXPECT_EQ(r.payload, parts.payload);
   EXPECT_EQ(r.record.Trailer.TrailerLength, 0);
 }
 
@@ -108,10 +110,10 @@ TEST(ReadPacket, RefusesLengthsItCannotHold) {
       {"length near 4 GiB", 0xFFFFFFFFU, 100, false},
   };
   for (const Case& c : cases) {
-    PacketSpec spec;
-    spec.packet_length = c.packet_length;
-    spec.data_length = 4;
-    std::vector<std::uint8_t> bytes = BuildPacket(spec);
+    PacketParts parts;
+    parts.packet_length = c.packet_length;
+    parts.data_length = 4;
+    std::vector<std::uint8_t> bytes = BuildPacket(parts);
     bytes.resize(24 + c.body_bytes, 0x5A);
     const Reading r = ReadFromBytes(bytes);
     EXPECT_EQ(r.ok, c.ok) << c.what;
@@ -126,11 +128,11 @@ TEST(ReadPacket, RefusesLengthsItCannotHold) {
 }
 
 TEST(ReadPacket, ShortReadsFail) {
-  PacketSpec spec;
-  spec.payload = CountingBytes(20);
-  const std::vector<std::uint8_t> bytes = BuildPacket(spec);
-  for (std::size_t cut : {std::size_t{0}, std::size_t{10}, std::size_t{23}, std::size_t{24},
-                          bytes.size() - 1}) {
+  PacketParts parts;
+  parts.payload = CountingBytes(20);
+  const std::vector<std::uint8_t> bytes = BuildPacket(parts);
+  for (std::size_t cut :
+       {std::size_t{0}, std::size_t{10}, std::size_t{23}, std::size_t{24}, bytes.size() - 1}) {
     const std::vector<std::uint8_t> shorter(bytes.begin(),
                                             bytes.begin() + static_cast<std::ptrdiff_t>(cut));
     EXPECT_FALSE(ReadFromBytes(shorter).ok) << cut;
@@ -138,26 +140,26 @@ TEST(ReadPacket, ShortReadsFail) {
 }
 
 TEST(ReadPacket, DataLengthBeyondThePacketReadsZeroesNotPastTheBody) {
-  PacketSpec spec;
-  spec.payload = CountingBytes(8);
-  spec.data_length = 1000;  // the packet holds CSDW + 8 bytes
-  std::vector<std::uint8_t> bytes = BuildPacket(spec);
+  PacketParts parts;
+  parts.payload = CountingBytes(8);
+  parts.data_length = 1000;  // the packet holds CSDW + 8 bytes
+  std::vector<std::uint8_t> bytes = BuildPacket(parts);
   bytes.resize(bytes.size() + 64, 0xEE);  // a following packet's bytes must not show
   const Reading r = ReadFromBytes(bytes);
   ASSERT_TRUE(r.ok);
   ASSERT_EQ(r.payload.size(), 996U);
-  EXPECT_EQ(std::vector<std::uint8_t>(r.payload.begin(), r.payload.begin() + 8), spec.payload);
+  EXPECT_EQ(std::vector<std::uint8_t>(r.payload.begin(), r.payload.begin() + 8), parts.payload);
   for (std::size_t i = 8; i < r.payload.size(); ++i) ASSERT_EQ(r.payload[i], 0) << i;
   EXPECT_LT(r.record.Trailer.TrailerLength, 0);
   EXPECT_EQ(r.record.Trailer.Checksum, 0U);
 }
 
 TEST(ReadPacket, HugeDataLengthIsLimitedToThePayloadBuffer) {
-  PacketSpec spec;
-  spec.flags = 0x03;
-  spec.payload = CountingBytes(4);
-  spec.data_length = 0xFFFFFFFFU;
-  const Reading r = ReadFromBytes(BuildPacket(spec));
+  PacketParts parts;
+  parts.flags = 0x03;
+  parts.payload = CountingBytes(4);
+  parts.data_length = 0xFFFFFFFFU;
+  const Reading r = ReadFromBytes(BuildPacket(parts));
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.payload.size(), kCh10MaxPayloadSize);
   EXPECT_EQ(r.payload[3], 4);
@@ -165,22 +167,22 @@ TEST(ReadPacket, HugeDataLengthIsLimitedToThePayloadBuffer) {
 }
 
 TEST(ReadPacket, DataLengthBelowTheCsdwGivesAnEmptyPayload) {
-  PacketSpec spec;
-  spec.payload = CountingBytes(8);
-  spec.data_length = 2;
-  const Reading r = ReadFromBytes(BuildPacket(spec));
+  PacketParts parts;
+  parts.payload = CountingBytes(8);
+  parts.data_length = 2;
+  const Reading r = ReadFromBytes(BuildPacket(parts));
   ASSERT_TRUE(r.ok);
   EXPECT_TRUE(r.payload.empty());
   EXPECT_EQ(r.record.Trailer.TrailerLength, 10);
 }
 
 TEST(ReadPacket, SecondaryHeaderAndCsdwBeyondTheBodyReadAsZero) {
-  PacketSpec spec;
-  spec.flags = 0x80;
-  spec.data_type = 0x11;
-  spec.packet_length = 24 + 6;  // six body bytes: half a secondary header
-  spec.data_length = 4;
-  std::vector<std::uint8_t> bytes = BuildPacket(spec);
+  PacketParts parts;
+  parts.flags = 0x80;
+  parts.data_type = 0x11;
+  parts.packet_length = 24 + 6;  // six body bytes: half a secondary header
+  parts.data_length = 4;
+  std::vector<std::uint8_t> bytes = BuildPacket(parts);
   bytes.resize(24);
   bytes.resize(30, 0x5A);
   const Reading r = ReadFromBytes(bytes);
@@ -205,7 +207,11 @@ TEST(ReadPacket, TrailerCasesTakeFillerAfterTheDataAndTheChecksumAtTheEnd) {
       {"no trailer", 0x03, {}, 0, {}, 0},
       {"one-byte checksum", 0x01, {0x10, 0x20, 0x99}, 2, {0x10, 0x20}, 0x99},
       {"two-byte checksum", 0x02, {0x10, 0x99, 0x88}, 1, {0x10}, 0x8899},
-      {"four-byte checksum, three filler", 0x03, CountingBytes(7, 0x31), 3, {0x31, 0x32, 0x33},
+      {"four-byte checksum, three filler",
+       0x03,
+       CountingBytes(7, 0x31),
+       3,
+       {0x31, 0x32, 0x33},
        0x37363534},
       {"filler limited to eight", 0x03, CountingBytes(20, 0x41), 8, CountingBytes(8, 0x41),
        0x54535251},
@@ -214,11 +220,11 @@ TEST(ReadPacket, TrailerCasesTakeFillerAfterTheDataAndTheChecksumAtTheEnd) {
       {"trailer shorter than its checksum", 0x03, {0x61, 0x62}, 0, {}, 0x6261},
   };
   for (const Case& c : cases) {
-    PacketSpec spec;
-    spec.flags = c.flags;
-    spec.payload = CountingBytes(12);
-    spec.trailer = c.trailer;
-    std::vector<std::uint8_t> bytes = BuildPacket(spec);
+    PacketParts parts;
+    parts.flags = c.flags;
+    parts.payload = CountingBytes(12);
+    parts.trailer = c.trailer;
+    std::vector<std::uint8_t> bytes = BuildPacket(parts);
     bytes.resize(bytes.size() + 8, 0xEE);  // the next packet's bytes must not show
     const Reading r = ReadFromBytes(bytes);
     ASSERT_TRUE(r.ok) << c.what;
@@ -233,12 +239,43 @@ TEST(ReadPacket, TrailerCasesTakeFillerAfterTheDataAndTheChecksumAtTheEnd) {
   }
 }
 
+// Damaged headers of every kind: lengths, flags and types at random over short
+// buffers. Whatever the header claims, nothing is read outside the input (the sanitizer
+// build checks every access) and what is returned stays within its limits.
+TEST(ReadPacket, RandomDamagedHeadersStayInsideTheirBuffers) {
+  std::mt19937 random(20240611);
+  for (int round = 0; round < 2000; ++round) {
+    std::vector<std::uint8_t> bytes(24 + random() % 80);
+    for (std::uint8_t& byte : bytes) byte = static_cast<std::uint8_t>(random());
+    // Mostly plausible packet lengths, sometimes anything at all.
+    const std::uint32_t length = round % 4 == 0
+                                     ? static_cast<std::uint32_t>(random())
+                                     : static_cast<std::uint32_t>(random() % (bytes.size() + 8));
+    const std::uint32_t data_length =
+        round % 16 == 0 ? static_cast<std::uint32_t>(random())
+                        : static_cast<std::uint32_t>(random() % (bytes.size() + 8));
+    for (int i = 0; i < 4; ++i) {
+      bytes[4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(length >> (8 * i));
+      bytes[8 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(data_length >> (8 * i));
+    }
+    const Reading r = ReadFromBytes(bytes);
+    const bool fits = length >= 24 && length <= bytes.size();
+    ASSERT_EQ(r.ok, fits) << "round " << round;
+    if (!r.ok) continue;
+    EXPECT_EQ(r.body.size(), length - 24U);
+    EXPECT_EQ(r.payload.size(),
+              std::min<std::size_t>(data_length > 4 ? data_length - 4 : 0, kCh10MaxPayloadSize));
+    EXPECT_LE(r.record.Trailer.FillerLength, 8);
+    EXPECT_GE(r.record.Trailer.FillerLength, 0);
+  }
+}
+
 TEST(ReadPacket, WalksConsecutivePacketsFromAFile) {
   test::TempDir dir;
-  PacketSpec first;
+  PacketParts first;
   first.data_type = 0x11;
   first.payload = CountingBytes(8);
-  PacketSpec second;
+  PacketParts second;
   second.sequence = 1;
   second.payload = CountingBytes(16, 0x80);
   std::vector<std::uint8_t> bytes = BuildPacket(first);
@@ -310,8 +347,7 @@ TEST(ReadPacket, SampleRecordingsFirstPacketAndWalk) {
       const int checksum_size = (flags & 3) == 3 ? 4 : flags & 3;
       EXPECT_EQ(r.record.Trailer.TrailerLength, trailer) << "packet " << packets;
       EXPECT_EQ(r.record.Trailer.ChecksumSize, checksum_size) << "packet " << packets;
-      EXPECT_EQ(r.record.Trailer.FillerLength,
-                std::min(std::max(trailer - checksum_size, 0L), 8L))
+      EXPECT_EQ(r.record.Trailer.FillerLength, std::min(std::max(trailer - checksum_size, 0L), 8L))
           << "packet " << packets;
       position = r.position;
       ++packets;
