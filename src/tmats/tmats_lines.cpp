@@ -162,15 +162,13 @@ bool FindKnownCode(TmatsGroup group, const tmatslinestruct& line, std::string_vi
 }
 
 std::string TmatsLineDumpText(const tmatslinestruct& line) {
-  std::string text = "Group : " + line.Group + "  " +
-                     "Group # : " + std::to_string(line.GroupNum) + "  " +
-                     "Result : " + line.Result + "  " +
+  std::string text = "Group : " + line.Group + "  " + "Group # : " + std::to_string(line.GroupNum) +
+                     "  " + "Result : " + line.Result + "  " +
                      "Num Levels : " + std::to_string(line.NumLevels) + "  " +
                      "Dash Item : " + std::to_string(line.DashItem) + "  ";
   const int levels = std::clamp(line.NumLevels, 0, kTmatsMaxLevels);
   for (int i = 0; i < levels; ++i) {
-    text += "Level " + std::to_string(i) + " : " +
-            line.Level[static_cast<std::size_t>(i)] + "  ";
+    text += "Level " + std::to_string(i) + " : " + line.Level[static_cast<std::size_t>(i)] + "  ";
   }
   return text;
 }

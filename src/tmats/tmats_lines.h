@@ -54,8 +54,7 @@ struct TmatsSplitStats {
 // Cuts `text` into lines at line feeds (the line feed is not kept, a carriage return
 // before it is). A last line without a line feed is not taken. A line that reaches
 // 3 000 characters is dropped whole, up to its line feed. At most 32 768 lines.
-std::vector<std::string> SplitTmatsLines(std::string_view text,
-                                         TmatsSplitStats* stats = nullptr);
+std::vector<std::string> SplitTmatsLines(std::string_view text, TmatsSplitStats* stats = nullptr);
 
 // Parses one line. Lines without a value ("name:value;") give Group "G", no levels.
 tmatslinestruct ParseTmatsLine(std::string_view line);

@@ -17,40 +17,64 @@ static_assert(kTmatsChannelPcm == kKindPcm && kTmatsChannelVideo == kKindVideo &
 
 namespace {
 
-// How each known R attribute sets a channel; N, RI1, RI2 and CHE set nothing here.
-struct RChannelAttribute {
+// How the known R attributes set a channel, by the kind of value they take. N, RI1, RI2
+// and CHE set nothing on a channel.
+struct RTextField {
   std::string_view code;
-  void (*set)(rgroupstruct& channel, const std::string& value);
+  std::string rgroupstruct::*field;  // takes the value unchanged
+};
+struct RNumberField {
+  std::string_view code;
+  std::int32_t rgroupstruct::*field;  // takes the value's leading decimal number
+};
+struct RCodedField {
+  std::string_view code;
+  std::int32_t rgroupstruct::*field;  // takes the value's vocabulary index
+  int (*lookup)(std::string_view value);
 };
 
-constexpr std::array<RChannelAttribute, 19> kRChannelAttributes = {{
-    {"ID", [](rgroupstruct& c, const std::string& v) { c.GGroupDataSourceId = v; }},
-    {"TK1", [](rgroupstruct& c, const std::string& v) { c.TrackNumChannelId = TmatsLeadingNumber(v); }},
-    {"DSI", [](rgroupstruct& c, const std::string& v) { c.DataSourceId = v; }},
-    {"CDT", [](rgroupstruct& c, const std::string& v) { c.ChannelDataType = ChannelDataTypeIndex(v); }},
-    {"PDLN", [](rgroupstruct& c, const std::string& v) { c.PcmDataLinkName = v; c.PcmDataLinkNameSet = true; }},
-    {"CDLN", [](rgroupstruct& c, const std::string& v) { c.PcmDataLinkName = v; c.PcmDataLinkNameSet = true; }},
-    {"PDP", [](rgroupstruct& c, const std::string& v) { c.DataPackMode = PcmDataPackingIndex(v); }},
-    {"PTF", [](rgroupstruct& c, const std::string& v) { c.VideoCompression = VideoCompressionIndex(v); }},
-    {"BDLN", [](rgroupstruct& c, const std::string& v) { c.BusDataLinkName = v; c.BusDataLinkNameSet = true; }},
-    {"TFMT", [](rgroupstruct& c, const std::string& v) { c.TimeFormat = TimeFormatIndex(v); }},
-    {"TSRC", [](rgroupstruct& c, const std::string& v) { c.TimeSource = TimeSourceIndex(v); }},
-    {"ACH", [](rgroupstruct& c, const std::string& v) { c.NumAnalogPktsPerChannel = TmatsLeadingNumber(v); }},
-    {"ADP", [](rgroupstruct& c, const std::string& v) { c.AnalogDataPackOption = TmatsLeadingNumber(v); }},
-    {"ASR", [](rgroupstruct& c, const std::string& v) { c.AnalogSampleRateHz = TmatsLeadingNumber(v); }},
-    {"AMN", [](rgroupstruct& c, const std::string& v) { c.AnalogMeasurementName = v; }},
-    {"ADL", [](rgroupstruct& c, const std::string& v) { c.AnalogDataLength = TmatsLeadingNumber(v); }},
-    {"AMTO", [](rgroupstruct& c, const std::string& v) { c.AnalogMeasurementXferOrder = TmatsLeadingNumber(v); }},
-    {"ASF", [](rgroupstruct& c, const std::string& v) { c.AnalogSampleFactor = TmatsLeadingNumber(v); }},
-    {"AMSK", [](rgroupstruct& c, const std::string& v) { c.AnalogBitMask = TmatsLeadingNumber(v); }},
+constexpr std::array<RTextField, 3> kRTextFields = {{
+    {"ID", &rgroupstruct::GGroupDataSourceId},
+    {"DSI", &rgroupstruct::DataSourceId},
+    {"AMN", &rgroupstruct::AnalogMeasurementName},
+}};
+
+constexpr std::array<RNumberField, 8> kRNumberFields = {{
+    {"TK1", &rgroupstruct::TrackNumChannelId},
+    {"ACH", &rgroupstruct::NumAnalogPktsPerChannel},
+    {"ADP", &rgroupstruct::AnalogDataPackOption},
+    {"ASR", &rgroupstruct::AnalogSampleRateHz},
+    {"ADL", &rgroupstruct::AnalogDataLength},
+    {"AMTO", &rgroupstruct::AnalogMeasurementXferOrder},
+    {"ASF", &rgroupstruct::AnalogSampleFactor},
+    {"AMSK", &rgroupstruct::AnalogBitMask},
+}};
+
+constexpr std::array<RCodedField, 5> kRCodedFields = {{
+    {"CDT", &rgroupstruct::ChannelDataType, &ChannelDataTypeIndex},
+    {"PDP", &rgroupstruct::DataPackMode, &PcmDataPackingIndex},
+    {"PTF", &rgroupstruct::VideoCompression, &VideoCompressionIndex},
+    {"TFMT", &rgroupstruct::TimeFormat, &TimeFormatIndex},
+    {"TSRC", &rgroupstruct::TimeSource, &TimeSourceIndex},
 }};
 
 void SetChannelAttribute(std::string_view code, const std::string& value, rgroupstruct& channel) {
-  for (const RChannelAttribute& attribute : kRChannelAttributes) {
-    if (attribute.code == code) {
-      attribute.set(channel, value);
-      return;
-    }
+  for (const RTextField& f : kRTextFields) {
+    if (f.code == code) channel.*f.field = value;
+  }
+  for (const RNumberField& f : kRNumberFields) {
+    if (f.code == code) channel.*f.field = TmatsLeadingNumber(value);
+  }
+  for (const RCodedField& f : kRCodedFields) {
+    if (f.code == code) channel.*f.field = f.lookup(value);
+  }
+  if (code == "PDLN" || code == "CDLN") {
+    channel.PcmDataLinkName = value;
+    channel.PcmDataLinkNameSet = true;
+  }
+  if (code == "BDLN") {
+    channel.BusDataLinkName = value;
+    channel.BusDataLinkNameSet = true;
   }
 }
 
@@ -152,17 +176,17 @@ std::string RChannelDumpText(const rgroupstruct& c) {
       "\r\nTFMT - TimeFormat = " + std::string(TimeFormatName(c.TimeFormat)) +
       "\r\nTSRC - TimeSource = " + std::string(TimeFormatName(c.TimeSource)) + "\r\n";
   if (c.ChannelDataType == kTmatsChannelAnalog) {
-    text += "BDLN - AnalogDataLinkName = " + c.BusDataLinkName +
-            "\r\nACH  - NumAnalogPktsPerChannel = " + std::to_string(c.NumAnalogPktsPerChannel) +
-            "\r\nADP  - AnalogDataPackOption = " + std::to_string(c.AnalogDataPackOption) +
-            "\r\nASR  - AnalogSampleRateHz = " + std::to_string(c.AnalogSampleRateHz) +
-            "\r\nAMN  - AnalogMeasurementName = " + c.AnalogMeasurementName +
-            "\r\nADL  - AnalogDataLength = " + std::to_string(c.AnalogDataLength) +
-            "\r\nAMSK - AnalogBitMask = " +
-            HexText(static_cast<std::uint32_t>(c.AnalogBitMask), 4, true) +
-            "\r\nAMTO - AnalogMeasurementXferOrder = " +
-            std::to_string(c.AnalogMeasurementXferOrder) +
-            "\r\nASF  - AnalogSampleFactor = " + std::to_string(c.AnalogSampleFactor) + "\r\n";
+    text +=
+        "BDLN - AnalogDataLinkName = " + c.BusDataLinkName +
+        "\r\nACH  - NumAnalogPktsPerChannel = " + std::to_string(c.NumAnalogPktsPerChannel) +
+        "\r\nADP  - AnalogDataPackOption = " + std::to_string(c.AnalogDataPackOption) +
+        "\r\nASR  - AnalogSampleRateHz = " + std::to_string(c.AnalogSampleRateHz) +
+        "\r\nAMN  - AnalogMeasurementName = " + c.AnalogMeasurementName +
+        "\r\nADL  - AnalogDataLength = " + std::to_string(c.AnalogDataLength) +
+        "\r\nAMSK - AnalogBitMask = " +
+        HexText(static_cast<std::uint32_t>(c.AnalogBitMask), 4, true) +
+        "\r\nAMTO - AnalogMeasurementXferOrder = " + std::to_string(c.AnalogMeasurementXferOrder) +
+        "\r\nASF  - AnalogSampleFactor = " + std::to_string(c.AnalogSampleFactor) + "\r\n";
   }
   return text;
 }

@@ -23,25 +23,25 @@ inline constexpr int kMaxRecorderChannels = 64;
 // One enabled recorder channel. The comment after each field names the TMATS
 // attribute that sets it; the dump prints the field names as labels.
 struct rgroupstruct {
-  std::string GGroupDataSourceId = "0";                   // ID
-  std::int32_t TrackNumChannelId = 0;                     // TK1 (default: channel number)
-  std::string DataSourceId = "UNK";                       // DSI
-  std::uint8_t ChannelEnabled = 0;                        // CHE "T"
-  std::int32_t ChannelDataType = kTmatsChannelUnknown;    // CDT, channel data type index
-  std::string PcmDataLinkName = "UNK";                    // PDLN or CDLN
-  std::int32_t DataPackMode = kTmatsPackingUnknown;       // PDP, PCM data packing index
+  std::string GGroupDataSourceId = "0";                           // ID
+  std::int32_t TrackNumChannelId = 0;                             // TK1 (default: channel number)
+  std::string DataSourceId = "UNK";                               // DSI
+  std::uint8_t ChannelEnabled = 0;                                // CHE "T"
+  std::int32_t ChannelDataType = kTmatsChannelUnknown;            // CDT, channel data type index
+  std::string PcmDataLinkName = "UNK";                            // PDLN or CDLN
+  std::int32_t DataPackMode = kTmatsPackingUnknown;               // PDP, PCM data packing index
   std::int32_t VideoCompression = kTmatsVideoCompressionUnknown;  // PTF index
-  std::string BusDataLinkName = "UNK";                    // BDLN
-  std::int32_t TimeFormat = kTmatsTimeFormatUnknown;      // TFMT, time format index
-  std::int32_t TimeSource = kTmatsTimeSourceNone;         // TSRC, time source index
-  std::int32_t NumAnalogPktsPerChannel = 1;               // ACH
-  std::int32_t AnalogDataPackOption = 0;                  // ADP
-  std::int32_t AnalogSampleRateHz = 0;                    // ASR
-  std::string AnalogMeasurementName = "UNK";              // AMN
-  std::int32_t AnalogDataLength = 16;                     // ADL
-  std::int32_t AnalogBitMask = 0xFFFF;                    // AMSK
-  std::int32_t AnalogMeasurementXferOrder = 0;            // AMTO
-  std::int32_t AnalogSampleFactor = 0;                    // ASF
+  std::string BusDataLinkName = "UNK";                            // BDLN
+  std::int32_t TimeFormat = kTmatsTimeFormatUnknown;              // TFMT, time format index
+  std::int32_t TimeSource = kTmatsTimeSourceNone;                 // TSRC, time source index
+  std::int32_t NumAnalogPktsPerChannel = 1;                       // ACH
+  std::int32_t AnalogDataPackOption = 0;                          // ADP
+  std::int32_t AnalogSampleRateHz = 0;                            // ASR
+  std::string AnalogMeasurementName = "UNK";                      // AMN
+  std::int32_t AnalogDataLength = 16;                             // ADL
+  std::int32_t AnalogBitMask = 0xFFFF;                            // AMSK
+  std::int32_t AnalogMeasurementXferOrder = 0;                    // AMTO
+  std::int32_t AnalogSampleFactor = 0;                            // ASF
   // True once PDLN/CDLN resp. BDLN named the link: the "UNK" defaults are no names and
   // never match a link-name lookup.
   bool PcmDataLinkNameSet = false;
@@ -50,9 +50,9 @@ struct rgroupstruct {
 
 // The recorder as a whole.
 struct rgengroupstruct {
-  std::int32_t NumTracks = 0;         // N
-  std::string StorageMfgr = "UNK";    // RI1
-  std::string StorageModel = "UNK";   // RI2
+  std::int32_t NumTracks = 0;        // N
+  std::string StorageMfgr = "UNK";   // RI1
+  std::string StorageModel = "UNK";  // RI2
 };
 
 // The R group tables, rebuilt by every parse.

@@ -28,8 +28,12 @@ std::string_view VocabularyCode(const TmatsVocabulary& table, int index) {
   return EntryAt(table.codes, index);
 }
 
-int PcmCodeIndex(std::string_view value) { return VocabularyIndex(kPcmCodeTable, value); }
-std::string_view PcmCodeName(int index) { return VocabularyName(kPcmCodeTable, index); }
+int PcmCodeIndex(std::string_view value) {
+  return VocabularyIndex(kPcmCodeTable, value);
+}
+std::string_view PcmCodeName(int index) {
+  return VocabularyName(kPcmCodeTable, index);
+}
 
 int ChannelDataTypeIndex(std::string_view value) {
   return VocabularyIndex(kChannelDataTypeTable, value);
@@ -85,10 +89,14 @@ std::string_view VideoCompressionName(int index) {
 
 std::span<const std::string_view> KnownTmatsCodes(TmatsGroup group) {
   switch (group) {
-    case TmatsGroup::R: return kRGroupCodes;
-    case TmatsGroup::M: return kMGroupCodes;
-    case TmatsGroup::P: return kPGroupCodes;
-    case TmatsGroup::B: return kBGroupCodes;
+    case TmatsGroup::R:
+      return kRGroupCodes;
+    case TmatsGroup::M:
+      return kMGroupCodes;
+    case TmatsGroup::P:
+      return kPGroupCodes;
+    case TmatsGroup::B:
+      return kBGroupCodes;
   }
   return {};
 }

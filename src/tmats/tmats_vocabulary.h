@@ -40,35 +40,34 @@ inline constexpr std::array<std::string_view, 9> kPcmCodeCodes = {
 // R CDT, channel data type. The index is also the packet kind code of the reader
 // (0 PCM ... 9 image, 10 not handled).
 inline constexpr std::array<std::string_view, 11> kChannelDataTypeCodes = {
-    "PCMIN", "ANAIN", "DISIN", "TIMEIN", "VIDIN", "UARTIN",
-    "1553IN", "429IN", "MSGIN", "IMGIN", "UNK"};
+    "PCMIN",  "ANAIN", "DISIN", "TIMEIN", "VIDIN", "UARTIN",
+    "1553IN", "429IN", "MSGIN", "IMGIN",  "UNK"};
 inline constexpr std::array<std::string_view, 11> kChannelDataTypeNames = {
-    "PCM INPUT", "ANALOG INPUT", "DISCRETE INPUT", "IRIG TIME INPUT",
-    "VIDEO INPUT", "UART INPUT", "1553 INPUT", "ARINC 429 INPUT",
-    "MESSAGE DATA INPUT", "IMAGE DATA INPUT", "UNK"};
+    "PCM INPUT",  "ANALOG INPUT", "DISCRETE INPUT",  "IRIG TIME INPUT",    "VIDEO INPUT",
+    "UART INPUT", "1553 INPUT",   "ARINC 429 INPUT", "MESSAGE DATA INPUT", "IMAGE DATA INPUT",
+    "UNK"};
 
 // R TFMT, time format; R TSRC is looked up among the display names (index 6, the
 // empty entry, when it is none of them).
-inline constexpr std::array<std::string_view, 6> kTimeFormatCodes = {
-    "A", "B", "G", "I", "U", "UNK"};
+inline constexpr std::array<std::string_view, 6> kTimeFormatCodes = {"A", "B", "G",
+                                                                     "I", "U", "UNK"};
 inline constexpr std::array<std::string_view, 7> kTimeFormatNames = {
     "IRIG A", "IRIG B", "IRIG G", "GPS NATIVE", "GPS UTC", "UNK", ""};
 
 // M BSG1, baseband signal.
-inline constexpr std::array<std::string_view, 6> kBasebandSignalCodes = {
-    "PCM", "ANA", "PAM", "OTH", "NON", "UNK"};
-inline constexpr std::array<std::string_view, 6> kBasebandSignalNames = {
-    "PCM", "ANALOG", "PAM", "OTHER", "NONE", "UNK"};
+inline constexpr std::array<std::string_view, 6> kBasebandSignalCodes = {"PCM", "ANA", "PAM",
+                                                                         "OTH", "NON", "UNK"};
+inline constexpr std::array<std::string_view, 6> kBasebandSignalNames = {"PCM",   "ANALOG", "PAM",
+                                                                         "OTHER", "NONE",   "UNK"};
 
 // P TF, type format.
-inline constexpr std::array<std::string_view, 7> kTypeFormatCodes = {
-    "ONE", "TWO", "1553", "BUS", "ALTD", "OTHR", "UNK"};
+inline constexpr std::array<std::string_view, 7> kTypeFormatCodes = {"ONE",  "TWO",  "1553", "BUS",
+                                                                     "ALTD", "OTHR", "UNK"};
 inline constexpr std::array<std::string_view, 7> kTypeFormatNames = {
     "CLASS I", "CLASS II", "1553", "BUS", "ALT TAG / DATA", "OTHER", "UNK"};
 
 // R PDP, PCM data packing.
-inline constexpr std::array<std::string_view, 4> kPcmDataPackingCodes = {
-    "UN", "PFS", "TM", "UNK"};
+inline constexpr std::array<std::string_view, 4> kPcmDataPackingCodes = {"UN", "PFS", "TM", "UNK"};
 inline constexpr std::array<std::string_view, 4> kPcmDataPackingNames = {
     "UNPACKED", "PACKED WITH FSP", "THROUGHPUT", "UNK"};
 
@@ -76,15 +75,19 @@ inline constexpr std::array<std::string_view, 4> kPcmDataPackingNames = {
 inline constexpr std::array<std::string_view, 7> kVideoCompressionCodes = {
     "NONE", "MPEG1", "MPEG2", "H261", "WAVE", "OTHER", "UNK"};
 
+static_assert(kChannelDataTypeNames.size() == kChannelDataTypeCodes.size());
+static_assert(kTimeFormatNames.size() == kTimeFormatCodes.size() + 1, "plus the empty entry");
+static_assert(kBasebandSignalNames.size() == kBasebandSignalCodes.size());
+static_assert(kTypeFormatNames.size() == kTypeFormatCodes.size());
+static_assert(kPcmDataPackingNames.size() == kPcmDataPackingCodes.size());
+
 inline constexpr TmatsVocabulary kPcmCodeTable{"D1", kPcmCodeCodes, kPcmCodeCodes};
 inline constexpr TmatsVocabulary kChannelDataTypeTable{"CDT", kChannelDataTypeCodes,
                                                        kChannelDataTypeNames};
-inline constexpr TmatsVocabulary kTimeFormatTable{"TFMT", kTimeFormatCodes,
-                                                  kTimeFormatNames};
+inline constexpr TmatsVocabulary kTimeFormatTable{"TFMT", kTimeFormatCodes, kTimeFormatNames};
 inline constexpr TmatsVocabulary kBasebandSignalTable{"BSG1", kBasebandSignalCodes,
                                                       kBasebandSignalNames};
-inline constexpr TmatsVocabulary kTypeFormatTable{"TF", kTypeFormatCodes,
-                                                  kTypeFormatNames};
+inline constexpr TmatsVocabulary kTypeFormatTable{"TF", kTypeFormatCodes, kTypeFormatNames};
 inline constexpr TmatsVocabulary kPcmDataPackingTable{"PDP", kPcmDataPackingCodes,
                                                       kPcmDataPackingNames};
 inline constexpr TmatsVocabulary kVideoCompressionTable{"PTF", kVideoCompressionCodes,
@@ -139,14 +142,13 @@ std::string_view VideoCompressionName(int index);
 enum class TmatsGroup { R, M, P, B };
 
 inline constexpr std::array<std::string_view, 23> kRGroupCodes = {
-    "ID",   "N",    "RI1", "RI2", "TK1", "DSI", "CHE", "CDT",
-    "PDLN", "CDLN", "PDP", "PTF", "BDLN", "TFMT", "TSRC", "ACH",
-    "ADP",  "ASR",  "AMN", "ADL", "AMTO", "ASF", "AMSK"};
+    "ID",   "N",    "RI1",  "RI2", "TK1", "DSI", "CHE", "CDT", "PDLN", "CDLN", "PDP", "PTF",
+    "BDLN", "TFMT", "TSRC", "ACH", "ADP", "ASR", "AMN", "ADL", "AMTO", "ASF",  "AMSK"};
 inline constexpr std::array<std::string_view, 3> kMGroupCodes = {"DLN", "BSG1", "ID"};
 inline constexpr std::array<std::string_view, 30> kPGroupCodes = {
-    "DLN",  "D1",   "D2",   "D3",    "D4",    "D5",   "D7",   "D8",   "TF",   "F1",
-    "F2",   "MF",   "MF1",  "MF2",   "MF4",   "MF5",  "SYNC2", "SYNC4", "MFW1", "MFW2",
-    "ISF",  "ISF1", "ISF2", "IDC1",  "IDC2",  "IDC3", "IDC4", "IDC6", "IDC8", "IDC10"};
+    "DLN", "D1",   "D2",   "D3",   "D4",   "D5",   "D7",    "D8",    "TF",   "F1",
+    "F2",  "MF",   "MF1",  "MF2",  "MF4",  "MF5",  "SYNC2", "SYNC4", "MFW1", "MFW2",
+    "ISF", "ISF1", "ISF2", "IDC1", "IDC2", "IDC3", "IDC4",  "IDC6",  "IDC8", "IDC10"};
 inline constexpr std::array<std::string_view, 2> kBGroupCodes = {"DLN", "NBS"};
 
 // The known names of a group, in trial order.

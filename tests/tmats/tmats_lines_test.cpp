@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,7 +24,9 @@ struct LineCase {
   std::vector<std::string> levels;
 };
 
-void PrintTo(const LineCase& c, std::ostream* os) { *os << c.line; }
+void PrintTo(const LineCase& c, std::ostream* os) {
+  *os << c.line;
+}
 
 class ParseTmatsLineTest : public ::testing::TestWithParam<LineCase> {};
 
@@ -49,17 +50,14 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"R-1\\TK1-1:1;", "R", 1, "1", 1, {"TK1"}},
         LineCase{"P-3\\MF\\N:64;", "P", 3, "64", 0, {"MF", "N"}},
         LineCase{"R-2\\ID:SECOND;", "R", 2, "SECOND", 0, {"ID"}},
-        LineCase{"R-0\\N:4;", "R", 1, "4", 0, {"N"}},
-        LineCase{"R--3\\N:4;", "R", 1, "4", 0, {"N"}},
+        LineCase{"R-0\\N:4;", "R", 1, "4", 0, {"N"}}, LineCase{"R--3\\N:4;", "R", 1, "4", 0, {"N"}},
         // No number between the first "-" and a following "\": no levels.
         LineCase{"G\\DSI-1:X;", "G", 1, "X", 0, {}},
         LineCase{"R-99999999999\\ID:X;", "R", 1, "X", 0, {}},
         LineCase{"R-1x\\ID:X;", "R", 1, "X", 0, {}},
         // Value not terminated, missing or empty: group "G" and nothing else.
-        LineCase{"R-1\\TK1-1:1", "G", 1, "", 0, {}},
-        LineCase{"R-1\\TK1-1;", "G", 1, "", 0, {}},
-        LineCase{"R-1\\TK1-1:;", "G", 1, "", 0, {}},
-        LineCase{"", "G", 1, "", 0, {}},
+        LineCase{"R-1\\TK1-1:1", "G", 1, "", 0, {}}, LineCase{"R-1\\TK1-1;", "G", 1, "", 0, {}},
+        LineCase{"R-1\\TK1-1:;", "G", 1, "", 0, {}}, LineCase{"", "G", 1, "", 0, {}},
         // A carriage return after ";" is harmless.
         LineCase{"R-1\\CHE-2:T;\r", "R", 1, "T", 2, {"CHE"}},
         // Values keep blanks, dashes and colons.
@@ -73,10 +71,9 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"P-12\\IDC10-1:INC;", "P", 12, "INC", 1, {"IDC10"}},
         // At most six levels; an empty level ends the name.
         LineCase{"R-1\\A\\B\\C\\D\\E\\F\\G:1;", "R", 1, "1", 0, {"A", "B", "C", "D", "E", "F"}},
-        LineCase{"R-1\\\\X:1;", "R", 1, "1", 0, {""}},
-        LineCase{"R-1\\:1;", "R", 1, "1", 0, {""}},
-        LineCase{"COMMENT: ---- Channel Summary ----;", "C", 1,
-                 " ---- Channel Summary ----", 0, {}}));
+        LineCase{"R-1\\\\X:1;", "R", 1, "1", 0, {""}}, LineCase{"R-1\\:1;", "R", 1, "1", 0, {""}},
+        LineCase{
+            "COMMENT: ---- Channel Summary ----;", "C", 1, " ---- Channel Summary ----", 0, {}}));
 
 TEST(ParseTmatsLine, KeepsLongValuesWhole) {
   const std::string pattern(64, '1');
@@ -89,11 +86,10 @@ TEST(ParseTmatsLine, KeepsLongValuesWhole) {
 
 TEST(KeepTmatsLine, KeepsOnlyFirstRecorderAndUsedGroups) {
   const std::vector<std::pair<const char*, bool>> cases = {
-      {"R-1\\ID:A;", true},   {"R-2\\ID:B;", false}, {"R-0\\N:4;", true},
-      {"G-2\\X:1;", false},   {"G\\PN:X;", true},    {"P-3\\DLN:X;", true},
-      {"M-5\\ID:X;", true},   {"B-9\\DLN:X;", true}, {"V-1\\ID:X;", false},
-      {"T-1\\ID:X;", false},  {"A-1\\ID:X;", false}, {"H-1\\ID:X;", false},
-      {"COMMENT: x;", true},  {"no value", true}};
+      {"R-1\\ID:A;", true},  {"R-2\\ID:B;", false}, {"R-0\\N:4;", true},   {"G-2\\X:1;", false},
+      {"G\\PN:X;", true},    {"P-3\\DLN:X;", true}, {"M-5\\ID:X;", true},  {"B-9\\DLN:X;", true},
+      {"V-1\\ID:X;", false}, {"T-1\\ID:X;", false}, {"A-1\\ID:X;", false}, {"H-1\\ID:X;", false},
+      {"COMMENT: x;", true}, {"no value", true}};
   for (const auto& [line, kept] : cases) {
     EXPECT_EQ(KeepTmatsLine(ParseTmatsLine(line)), kept) << line;
   }
@@ -119,8 +115,7 @@ TEST(SplitTmatsLines, DropsLinesOfThreeThousandCharactersWhole) {
   const std::string just_too_long(kTmatsMaxLineLength, 'z');
   TmatsSplitStats stats;
   const auto lines = SplitTmatsLines(
-      "R-1\\N:1;\n" + long_line + "\n" + just_fits + "\n" + just_too_long + "\nB:2;\n",
-      &stats);
+      "R-1\\N:1;\n" + long_line + "\n" + just_fits + "\n" + just_too_long + "\nB:2;\n", &stats);
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0], "R-1\\N:1;");
   EXPECT_EQ(lines[1], just_fits);
@@ -162,8 +157,8 @@ TEST(ParseTmatsText, BinaryInputGivesNoAttributes) {
 }
 
 TEST(ParseTmatsText, KeepsFileOrderAndFiltersGroups) {
-  const TmatsLineList lines = ParseTmatsText(
-      "G\\PN:X;\nR-1\\N:2;\nV-1\\ID:Y;\nR-2\\N:3;\nP-1\\DLN:L;\n");
+  const TmatsLineList lines =
+      ParseTmatsText("G\\PN:X;\nR-1\\N:2;\nV-1\\ID:Y;\nR-2\\N:3;\nP-1\\DLN:L;\n");
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0].Group, "G");
   EXPECT_EQ(lines[1].Result, "2");
@@ -204,16 +199,17 @@ TEST(TmatsNumbers, WholeAndLeadingNumbers) {
     bool ok;
     std::int32_t value;
   };
-  for (const Whole& c : std::vector<Whole>{{"12", true, 12},
-                                           {"-3", true, -3},
-                                           {"+4", true, 4},
-                                           {"2147483647", true, 2147483647},
-                                           {"-2147483648", true, std::numeric_limits<std::int32_t>::min()},
-                                           {"2147483648", false, 99},
-                                           {"", false, 99},
-                                           {"-", false, 99},
-                                           {" 12", false, 99},
-                                           {"12a", false, 99}}) {
+  for (const Whole& c :
+       std::vector<Whole>{{"12", true, 12},
+                          {"-3", true, -3},
+                          {"+4", true, 4},
+                          {"2147483647", true, 2147483647},
+                          {"-2147483648", true, std::numeric_limits<std::int32_t>::min()},
+                          {"2147483648", false, 99},
+                          {"", false, 99},
+                          {"-", false, 99},
+                          {" 12", false, 99},
+                          {"12a", false, 99}}) {
     std::int32_t value = 99;
     EXPECT_EQ(TmatsWholeNumber(c.text, value), c.ok) << c.text;
     EXPECT_EQ(value, c.value) << c.text;
@@ -242,8 +238,8 @@ TEST(DumpTmatsLines, WritesTitleAndOneEntryPerLineWithItsIndex) {
   test::LogSession session;
   DumpTmatsLines(ParseTmatsText("R-1\\TK1-1:1;\nP-3\\MF\\N:64;\n"));
   const auto entries = test::LogEntries(session.Text());
-  const auto after = test::EntriesAfter(
-      entries, "TMATS LINE INFO -------------------------------------------");
+  const auto after =
+      test::EntriesAfter(entries, "TMATS LINE INFO -------------------------------------------");
   ASSERT_GE(after.size(), 2u);
   EXPECT_EQ(after[0].code, 0);
   EXPECT_EQ(after[0].message, TmatsLineDumpText(ParseTmatsLine("R-1\\TK1-1:1;")));

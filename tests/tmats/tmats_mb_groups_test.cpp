@@ -42,7 +42,7 @@ TEST(ParseMGroup, LinksMultiplexesToRecorderChannels) {
       "M-1\\ID:PCM-A;\nM-1\\BSG1:PCM;\nM-1\\BB\\DLN:FMT-A;\n"
       "M-2\\ID:PCM-B;\nM-2\\BB\\DLN:FMT-B;\n"
       "M-3\\ID:NOBODY;\nM-3\\BB\\DLN:FMT-X;\n"  // names no channel: dropped
-      "M-4\\BB\\DLN:FMT-Y;\n"                    // no ID at all: dropped
+      "M-4\\BB\\DLN:FMT-Y;\n"                   // no ID at all: dropped
       "M-5\\ID:BUS-C;\nM-5\\BSG1:ANA;\nM-5\\DLN:BUS-FMT;\n");
   ASSERT_EQ(p.m.groups.size(), 3u);
   const mgroupstruct& a = p.m.groups[0];
@@ -174,8 +174,8 @@ TEST(MbDumps, WriteTheirBlocks) {
   EXPECT_EQ(m[1].code, 1);
   EXPECT_EQ(m[1].message, MGroupDumpText(p.m.groups[1]));
   EXPECT_NE(m[1].message.find("BSG1 - SignalType = UNK"), std::string::npos);
-  const auto b = test::EntriesAfter(
-      entries, "TMATS BUS INFO -------------------------------------------\r\n");
+  const auto b =
+      test::EntriesAfter(entries, "TMATS BUS INFO -------------------------------------------\r\n");
   ASSERT_EQ(b.size(), 1u);
   EXPECT_EQ(b[0].code, 0);
   EXPECT_EQ(b[0].message,

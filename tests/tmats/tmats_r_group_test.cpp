@@ -53,8 +53,8 @@ TEST(ParseRGroup, KeepsOnlyEnabledChannelsInChannelOrder) {
 }
 
 TEST(ParseRGroup, AttributesBeforeTheirEnableLineStillCount) {
-  const RGroupTable table = ParseR(
-      "R-1\\CDT-2:VIDIN;\nR-1\\DSI-2:Camera;\nR-1\\N:2;\nR-1\\CHE-2:T;\n");
+  const RGroupTable table =
+      ParseR("R-1\\CDT-2:VIDIN;\nR-1\\DSI-2:Camera;\nR-1\\N:2;\nR-1\\CHE-2:T;\n");
   ASSERT_EQ(table.channels.size(), 1u);
   EXPECT_EQ(table.channels[0].TrackNumChannelId, 2);
   EXPECT_EQ(table.channels[0].ChannelDataType, kTmatsChannelVideo);
@@ -84,8 +84,8 @@ TEST(ParseRGroup, CountWithoutEnabledChannelsGivesAnEmptyTable) {
 
 TEST(ParseRGroup, WithoutChannelCountAssumesOnePcmChannel) {
   const auto error_tones = TonesOf(&BeepError);
-  for (const char* text : {"R-1\\CHE-1:T;\n", "R-1\\N:0;\n", "R-1\\N:-3;\n", "R-1\\N:ABC;\n",
-                           "R-1\\EV\\N:4;\n"}) {
+  for (const char* text :
+       {"R-1\\CHE-1:T;\n", "R-1\\N:0;\n", "R-1\\N:-3;\n", "R-1\\N:ABC;\n", "R-1\\EV\\N:4;\n"}) {
     test::LogSession session;
     SpeakerRecorder speaker;
     const RGroupTable table = ParseR(text);
@@ -114,8 +114,7 @@ TEST(ParseRGroup, WithoutChannelCountAssumesOnePcmChannel) {
 }
 
 TEST(ParseRGroup, EnableNeedsExactlyT) {
-  const RGroupTable table =
-      ParseR("R-1\\N:3;\nR-1\\CHE-1:TRUE;\nR-1\\CHE-2:t;\nR-1\\CHE-3:T;\n");
+  const RGroupTable table = ParseR("R-1\\N:3;\nR-1\\CHE-1:TRUE;\nR-1\\CHE-2:t;\nR-1\\CHE-3:T;\n");
   EXPECT_EQ(Tracks(table), (std::vector<std::int32_t>{3}));
 }
 
@@ -263,12 +262,13 @@ TEST(DumpRGroup, WritesRecorderAndTheDumpedChannelKinds) {
 
   test::LogSession session;
   DumpRGroup(table);
-  const auto after = test::EntriesAfter(
-      test::LogEntries(session.Text()),
-      "TMATS RECORDER INFO -------------------------------------------\r\n");
+  const auto after =
+      test::EntriesAfter(test::LogEntries(session.Text()),
+                         "TMATS RECORDER INFO -------------------------------------------\r\n");
   ASSERT_EQ(after.size(), 3u);
-  EXPECT_EQ(after[0].message,
-            "\r\nN    - NumTracks = 4\r\nRI1  - StorageMfgr = Heim\r\nRI2  - StorageModel = UNK\r\n");
+  EXPECT_EQ(
+      after[0].message,
+      "\r\nN    - NumTracks = 4\r\nRI1  - StorageMfgr = Heim\r\nRI2  - StorageModel = UNK\r\n");
   EXPECT_EQ(after[0].code, 0);
   // UART (entry 1) and discrete (entry 3) channels are not dumped.
   EXPECT_EQ(after[1].code, 0);

@@ -8,10 +8,9 @@ namespace tessel {
 namespace {
 
 TEST(TmatsVocabulary, EveryCodeMapsToItsIndexAndUnknownToTheLast) {
-  const TmatsVocabulary* tables[] = {&kPcmCodeTable,        &kChannelDataTypeTable,
-                                     &kTimeFormatTable,     &kBasebandSignalTable,
-                                     &kTypeFormatTable,     &kPcmDataPackingTable,
-                                     &kVideoCompressionTable};
+  const TmatsVocabulary* tables[] = {
+      &kPcmCodeTable,    &kChannelDataTypeTable, &kTimeFormatTable,      &kBasebandSignalTable,
+      &kTypeFormatTable, &kPcmDataPackingTable,  &kVideoCompressionTable};
   for (const TmatsVocabulary* table : tables) {
     const int last = static_cast<int>(table->codes.size()) - 1;
     EXPECT_EQ(table->codes.back(), "UNK") << table->attribute;
