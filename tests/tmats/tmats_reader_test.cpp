@@ -31,7 +31,7 @@ std::vector<std::uint8_t> Bytes(const std::string& text) {
 
 // A setup record packet (data type 0x01) carrying `text`.
 std::vector<std::uint8_t> TmatsPacket(const std::string& text) {
-  test::PacketSpec spec;
+  test::PacketParts spec;
   spec.data_type = 0x01;
   spec.payload = Bytes(text);
   return test::BuildPacket(spec);
@@ -131,7 +131,7 @@ TEST_F(ReadTmatsTest, OversizedSetupRecordIsReadUpToTheBodyLimit) {
 TEST_F(ReadTmatsTest, SecondaryHeaderIsSkippedOnlyWhereItExists) {
   const std::vector<std::uint8_t> secondary(12, 0x5A);
   for (const std::uint8_t data_type : {std::uint8_t{0x01}, std::uint8_t{0x09}}) {
-    test::PacketSpec spec;
+    test::PacketParts spec;
     spec.data_type = data_type;
     spec.flags = 0x80;
     // Type 0x01 ignores the flag, so its twelve bytes after the CSDW are text.
@@ -147,7 +147,7 @@ TEST_F(ReadTmatsTest, SecondaryHeaderIsSkippedOnlyWhereItExists) {
 }
 
 TEST_F(ReadTmatsTest, DataLengthBeyondThePacketReadsOnlyThePacket) {
-  test::PacketSpec spec;
+  test::PacketParts spec;
   spec.data_type = 0x01;
   spec.payload = Bytes(kSmallTmats);
   spec.data_length = 0x7FFFFFF0u;
@@ -157,7 +157,7 @@ TEST_F(ReadTmatsTest, DataLengthBeyondThePacketReadsOnlyThePacket) {
 }
 
 TEST_F(ReadTmatsTest, BinaryFirstPacketGivesTheFallbackChannel) {
-  test::PacketSpec spec;
+  test::PacketParts spec;
   spec.data_type = 0x40;
   spec.payload = test::CountingBytes(70000);
   TmatsTables tables;
@@ -168,7 +168,7 @@ TEST_F(ReadTmatsTest, BinaryFirstPacketGivesTheFallbackChannel) {
 }
 
 TEST_F(ReadTmatsTest, DebugDumpsComeInOrder) {
-  test::PacketSpec spec;
+  test::PacketParts spec;
   spec.data_type = 0x01;
   spec.flags = 0x02;  // two checksum bytes
   spec.payload = Bytes(kSmallTmats);
