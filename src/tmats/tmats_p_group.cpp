@@ -330,4 +330,13 @@ void DumpPGroup(const PGroupTable& table) {
   }
 }
 
+TmatsGroupHooks PGroupHooks(PGroupTable& table) {
+  TmatsGroupHooks hooks;
+  hooks.parse_p = [&table](const TmatsLineList& lines, const TmatsTables& tables) {
+    ParsePGroup(lines, tables.r, tables.m, table);
+  };
+  hooks.dump_p = [&table](const TmatsTables&) { DumpPGroup(table); };
+  return hooks;
+}
+
 }  // namespace tessel

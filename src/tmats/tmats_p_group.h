@@ -17,6 +17,7 @@
 #include "tmats/tmats_lines.h"
 #include "tmats/tmats_m_group.h"
 #include "tmats/tmats_r_group.h"
+#include "tmats/tmats_tables.h"
 #include "tmats/tmats_vocabulary.h"
 
 namespace tessel {
@@ -92,5 +93,9 @@ void DerivePDecomSetup(pgroupstruct& group);
 void DumpPGroup(const PGroupTable& table);
 // The dump text of one format's attributes, as logged.
 std::string PGroupDumpText(const pgroupstruct& group);
+
+// Hooks for ParseTmatsGroups, LoadTmatsText and ReadTmatsFromRecording that rebuild and
+// dump `table` in the P group's place; `table` must outlive the hooks.
+TmatsGroupHooks PGroupHooks(PGroupTable& table);
 
 }  // namespace tessel

@@ -471,5 +471,35 @@ TEST_F(PGroupTest, DumpWritesAttributesAndTheDecomSetup) {
   EXPECT_EQ(entries.size(), 3u + 36u + 65u + 1u);
 }
 
+TEST_F(PGroupTest, HooksRunThePGroupWithTheOtherGroups) {
+  PGroupTable p_table;
+  TmatsTables tables;
+  const TmatsGroupHooks hooks = PGroupHooks(p_table);
+  LoadTmatsText(std::string(kRecorderAndMultiplex) + kGoodFormat, tables, hooks);
+  ASSERT_EQ(p_table.groups.size(), 1u);
+  EXPECT_EQ(p_table.groups[0].TrackChannelId, 3);
+
+  // A second load rebuilds the table.
+  LoadTmatsText(kRecorderAndMultiplex, tables, hooks);
+  EXPECT_TRUE(p_table.groups.empty());
+
+  LoadTmatsText(std::string(kRecorderAndMultiplex) + kGoodFormat, tables, hooks);
+  LogMessage("dump", 0);
+  DumpTmatsGroups(tables, hooks);
+  const std::vector<test::LogEntry> entries = test::EntriesAfter(Entries(), "dump");
+  auto position = [&](std::string_view title) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      if (entries[i].message.starts_with(title)) return static_cast<int>(i);
+    }
+    return -1;
+  };
+  const int multiplex = position("TMATS MULTIPLEX INFO");
+  const int pcm = position("TMATS PCM INFO");
+  const int bus = position("TMATS BUS INFO");
+  EXPECT_GE(multiplex, 0);
+  EXPECT_LT(multiplex, pcm);
+  EXPECT_LT(pcm, bus);
+}
+
 }  // namespace
 }  // namespace tessel
