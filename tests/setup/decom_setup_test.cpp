@@ -170,8 +170,8 @@ TEST(DecomSetupDefaults, EveryWordEntryIsFilledAndPaddingIsZero) {
     ASSERT_EQ(word.Padding13[0] + word.Padding13[1] + word.Padding13[2], 0);
   }
   const std::vector<std::uint8_t> bytes = Bytes(*setup);
-  for (std::size_t offset : {98u, 99u, 105u, 106u, 107u, 113u, 117u, 118u, 119u, 126u, 127u,
-                             206u, 207u, 218u, 219u}) {
+  for (std::size_t offset :
+       {98u, 99u, 105u, 106u, 107u, 113u, 117u, 118u, 119u, 126u, 127u, 206u, 207u, 218u, 219u}) {
     EXPECT_EQ(bytes[offset], 0) << "offset " << offset;
   }
   // Pattern text is zero-filled past its terminator.
@@ -223,9 +223,9 @@ TEST(DecomSetupDefaults, BitSyncAndTrailerDefaults) {
   SetBitSyncDefaults(bitsync, 0);
   std::vector<std::uint8_t> bytes(36);
   ASSERT_TRUE(RecordToBytes(bitsync, bytes));
-  const std::vector<std::uint8_t> expected = {0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0,
+  const std::vector<std::uint8_t> expected = {0, 0, 0, 0, 1, 0, 0, 0, 0,    0,    0,    0,
                                               0, 0, 0, 0, 2, 0, 0, 0, 0x00, 0xA0, 0x0F, 0,
-                                              1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0};
+                                              1, 1, 1, 1, 0, 0, 0, 0, 0,    0,    0,    0};
   EXPECT_EQ(bytes, expected);
   SetBitSyncDefaults(bitsync, 3);
   EXPECT_EQ(bitsync.HardwareType, 3);
@@ -243,10 +243,9 @@ TEST(DecomSetupDefaults, BitSyncAndTrailerDefaults) {
 
 TEST(DecomSetupDefaults, BitRateBands) {
   const std::vector<std::pair<std::int32_t, std::int32_t>> cases = {
-      {49, 0},       {50, 0},       {400009, 0},   {400010, 1},   {800009, 1},
-      {800010, 2},   {1600099, 2},  {1600100, 3},  {3200099, 3},  {3200100, 4},
-      {5000099, 4},  {5000100, 5},  {10000999, 5}, {10001000, 6}, {25000000, 6},
-      {25000001, 0}, {-1, 0}};
+      {49, 0},       {50, 0},       {400009, 0},   {400010, 1},   {800009, 1},  {800010, 2},
+      {1600099, 2},  {1600100, 3},  {3200099, 3},  {3200100, 4},  {5000099, 4}, {5000100, 5},
+      {10000999, 5}, {10001000, 6}, {25000000, 6}, {25000001, 0}, {-1, 0}};
   for (const auto& [rate, band] : cases) EXPECT_EQ(BitRateBand(rate), band) << rate;
 }
 
@@ -337,8 +336,8 @@ TEST(DecomSetupValidation, StepsReportTheirCodesAndMessages) {
          s.FirstFrame = -10;
        },
        false, 13, "SFID MUST be at least 1"},
-      {"leads up, first frame 1, SFID 3",
-       [](decomsetupstruct& s) { s.FirstFrame = 1; }, true, 0, ""},
+      {"leads up, first frame 1, SFID 3", [](decomsetupstruct& s) { s.FirstFrame = 1; }, true, 0,
+       ""},
       {"leads up, first frame 1, SFID 2",
        [](decomsetupstruct& s) {
          s.FirstFrame = 1;
@@ -374,8 +373,8 @@ TEST(DecomSetupValidation, StepsReportTheirCodesAndMessages) {
          s.SubFrameIdWord = 254;
        },
        true, 0, ""},
-      {"start bit at word length", [](decomsetupstruct& s) { s.SubFrameIdStartBitLsb = 16; },
-       false, 15, "SF ID Start Bit MUST be in the range of 0 to 15"},
+      {"start bit at word length", [](decomsetupstruct& s) { s.SubFrameIdStartBitLsb = 16; }, false,
+       15, "SF ID Start Bit MUST be in the range of 0 to 15"},
       {"negative start bit", [](decomsetupstruct& s) { s.SubFrameIdStartBitLsb = -1; }, false, 15,
        "SF ID Start Bit MUST be in the range of 0 to 15"},
       {"start bit beyond an 8-bit SFID word",
@@ -512,42 +511,24 @@ std::vector<test::LogEntry> DumpOf(const decomsetupstruct& setup) {
 TEST(DecomSetupDump, DefaultsDumpEveryFieldAndWord) {
   const std::vector<test::LogEntry> entries = DumpOf(*DefaultSetup());
   const std::vector<std::string> head = {
-      "The Setup Data Used is as follow:",
-      "WordsPerFrame         256",
-      "CommonWordLength      16",
-      "PCM Input Code        NRZL",
-      "BitOrder              MSB FIRST",
-      "SubFrameIdWord        3",
-      "SubFrameIdStartBit Lsb5",
-      "FirstFrame            0",
-      "LastFrame             63",
-      "NumSubframes          64",
-      "SubframeDirection     UP",
-      "FrmSyncPatRadix       HEX",
-      "FrmSyncPat            FE6B2840",
-      "FrmSyncPatLen         32",
-      "PatternLeads          LEADS",
-      "bBurstEnable          NO",
-      "bMajorFrameModeEnable NO",
-      "iChkFrm               2",
-      "iVfyFrm               2",
-      "eDataPolarity         NORMAL",
-      "bFACEnable            NO",
-      "eSyncMethod           SFID",
-      "bForceSync            NO",
-      "FrameSyncTolerance    1",
-      "bGMode                NO",
-      "eClockPolarity        NORMAL",
-      "FramesPerInterrupt    1",
-      "eInputSource          SIMULATOR",
-      "URCPatRadix           HEX",
-      "URCSyncPat            FE6B2840",
-      "URCPatLen             32",
-      "UrcTolerance          1",
-      "eWordAlignment             RIGHT",
-      "eBitWindow                 NONE",
-      "Format WdArrayLength  256",
-      "Format Info...",
+      "The Setup Data Used is as follow:", "WordsPerFrame         256",
+      "CommonWordLength      16",          "PCM Input Code        NRZL",
+      "BitOrder              MSB FIRST",   "SubFrameIdWord        3",
+      "SubFrameIdStartBit Lsb5",           "FirstFrame            0",
+      "LastFrame             63",          "NumSubframes          64",
+      "SubframeDirection     UP",          "FrmSyncPatRadix       HEX",
+      "FrmSyncPat            FE6B2840",    "FrmSyncPatLen         32",
+      "PatternLeads          LEADS",       "bBurstEnable          NO",
+      "bMajorFrameModeEnable NO",          "iChkFrm               2",
+      "iVfyFrm               2",           "eDataPolarity         NORMAL",
+      "bFACEnable            NO",          "eSyncMethod           SFID",
+      "bForceSync            NO",          "FrameSyncTolerance    1",
+      "bGMode                NO",          "eClockPolarity        NORMAL",
+      "FramesPerInterrupt    1",           "eInputSource          SIMULATOR",
+      "URCPatRadix           HEX",         "URCSyncPat            FE6B2840",
+      "URCPatLen             32",          "UrcTolerance          1",
+      "eWordAlignment             RIGHT",  "eBitWindow                 NONE",
+      "Format WdArrayLength  256",         "Format Info...",
   };
   ASSERT_EQ(entries.size(), head.size() + 256 + 1);
   for (std::size_t i = 0; i < head.size(); ++i) {
@@ -558,8 +539,8 @@ TEST(DecomSetupDump, DefaultsDumpEveryFieldAndWord) {
     const test::LogEntry& entry = entries[head.size() + static_cast<std::size_t>(s)];
     EXPECT_EQ(entry.code, s);
     EXPECT_EQ(entry.message, "     iWdNum     " + std::to_string(s) +
-                              "     iWdLen     16     bLSBF      NO     bLeftAlign NO"
-                              "     bSlave     NO     bReject    NO");
+                                 "     iWdLen     16     bLSBF      NO     bLeftAlign NO"
+                                 "     bSlave     NO     bReject    NO");
   }
   EXPECT_EQ(entries.back().message, "---end setup data---");
 }

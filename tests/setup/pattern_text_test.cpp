@@ -119,7 +119,9 @@ TEST(PatternText, RenderingsMarkDontCareDigits) {
   EXPECT_EQ(hex, "00000000FE6B28X0");
   EXPECT_EQ(binary, std::string(32, '0') + "111111100110101100101000XXXX0000");
   // FE6B2800 is 37632624000 octal; bits 56..59 touch the second and third last digits.
-  EXPECT_EQ(octal, "00000000000" "37632624XX0");
+  EXPECT_EQ(octal,
+            "00000000000"
+            "37632624XX0");
 
   // A binary don't-care bit spreads over its whole hex or octal digit.
   EXPECT_TRUE(PatternToHexText("1X0000", kRadixBinary, hex));
