@@ -64,8 +64,8 @@ std::string CheckPcmStream(const SynthPcmStream& s, const std::string& name) {
   if (counter_bits > s.word_length) {
     return name + ": the subframe counter does not fit in one word";
   }
-  if (s.bit_offset < 0 || s.bit_offset > 1'000'000'000) {
-    return name + ": bit offset must be between 0 and 1000000000";
+  if (s.bit_offset < 0 || s.bit_offset > 1'000'000) {
+    return name + ": bit offset must be between 0 and 1000000";
   }
   if (!(s.noise_bursts_per_second >= 0 && s.noise_bursts_per_second <= 1e6)) {
     return name + ": noise bursts per second must be between 0 and 1000000";
@@ -130,7 +130,7 @@ SynthResult Generate(const SynthOptions& options, const PacketSink& sink) {
   fields.channel_id = 0;
   fields.data_type = synth::kTypeTmats;
   fields.rtc = options.start_rtc;
-  fields.csdw = 0x0000'0007;  // ASCII setup record
+  fields.csdw = 0x0000'000A;  // ASCII setup record of IRIG 106-13
   synth::SealPacket(packet, fields);
   if (!deliver()) return result;
 

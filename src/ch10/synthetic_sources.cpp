@@ -106,7 +106,7 @@ void SealPacket(std::vector<std::uint8_t>& packet, const PacketFields& fields) {
   PutLe16(h + 2, fields.channel_id);
   PutLe32(h + 4, static_cast<std::uint32_t>(packet.size()));
   PutLe32(h + 8, data_length);
-  h[12] = 0x06;  // data type version
+  h[12] = 0x06;  // data type version of IRIG 106-13
   h[13] = fields.sequence;
   h[14] = 0x00;  // no secondary header, no data checksum
   h[15] = fields.data_type;

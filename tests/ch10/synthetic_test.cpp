@@ -79,7 +79,7 @@ std::vector<Packet> OfChannel(const std::vector<Packet>& packets, std::uint16_t 
 void AppendBits(const std::vector<std::uint8_t>& payload, std::size_t from, std::size_t to,
                 std::vector<std::uint8_t>& bits) {
   for (std::size_t i = from; i + 1 < to; i += 2) {
-    const std::uint32_t word = payload[i] | (payload[i + 1] << 8);
+    const std::uint32_t word = payload[i] | (std::uint32_t{payload[i + 1]} << 8);
     for (int b = 15; b >= 0; --b) bits.push_back(static_cast<std::uint8_t>((word >> b) & 1));
   }
 }
