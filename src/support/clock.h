@@ -17,6 +17,9 @@ namespace tessel {
 // Day of the year (1 January is 1) with the simple leap rule (year mod 4 == 0);
 // a month above 12 counts as 1, a day beyond the month's length counts as 1.
 int DayOfYear(int year, int month, int day);
+// Time of year of a local calendar date and time, in seconds; 0 when outside 0..367 days.
+double TimeOfYearAt(int year, int month, int day, int hour, int minute, int second,
+                    int millisecond);
 // Local time of year now, in seconds; 0 when outside 0..367 days.
 double TimeOfYearNow();
 
