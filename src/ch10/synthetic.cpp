@@ -29,9 +29,12 @@ std::uint16_t VideoChannel(const SynthOptions& options, std::size_t i) {
 
 const char* PackingCode(const SynthPcmStream& stream) {
   switch (stream.packing) {
-    case SynthPacking::Packed: return "PFS";
-    case SynthPacking::Unpacked: return "UN";
-    case SynthPacking::Throughput: break;
+    case SynthPacking::Packed:
+      return "PFS";
+    case SynthPacking::Unpacked:
+      return "UN";
+    case SynthPacking::Throughput:
+      break;
   }
   return "TM";
 }

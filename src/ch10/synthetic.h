@@ -42,7 +42,7 @@ struct SynthPcmStream {
   std::int64_t bit_offset = 0;         // random junk bits before the first frame
   double noise_bursts_per_second = 0;  // bursts of random bits between minor frames
   SynthPacking packing = SynthPacking::Throughput;
-  bool align32 = false;                // packed/unpacked: 32-bit alignment (CSDW bit 21)
+  bool align32 = false;  // packed/unpacked: 32-bit alignment (CSDW bit 21)
 };
 
 // One MPEG-2 video stream. Channel ID 0 means "the default": 10 + the stream's index.
@@ -52,30 +52,30 @@ struct SynthVideoStream {
 };
 
 struct SynthOptions {
-  double duration_seconds = 10.0;     // recording time, > 0 and at most 100 000 s
+  double duration_seconds = 10.0;                     // recording time, > 0 and at most 100 000 s
   std::vector<SynthPcmStream> pcm{SynthPcmStream{}};  // 0 .. 8 PCM streams
   std::vector<SynthVideoStream> video;                // 0 .. 8 video streams
   std::uint16_t time_channel_id = 1;
-  int start_day = 1;                  // day of year of the first time packet, 1 .. 366
-  double start_seconds = 0.0;         // its time of day in seconds, 0 .. < 86 400 (ms kept)
+  int start_day = 1;                        // day of year of the first time packet, 1 .. 366
+  double start_seconds = 0.0;               // its time of day in seconds, 0 .. < 86 400 (ms kept)
   std::uint64_t start_rtc = 4'250'000'000;  // relative time counter at the start (10 MHz)
-  std::uint64_t seed = 1;             // drives junk and noise bits
-  double packet_ms = 10.0;            // time covered by one data packet, 0.1 .. 1000 ms
-  int max_payload_bytes = 65'536;     // payload limit of one data packet, 64 .. 524 288
+  std::uint64_t seed = 1;                   // drives junk and noise bits
+  double packet_ms = 10.0;                  // time covered by one data packet, 0.1 .. 1000 ms
+  int max_payload_bytes = 65'536;           // payload limit of one data packet, 64 .. 524 288
 };
 
 // What was written for one stream.
 struct SynthStreamReport {
   bool video = false;
-  int index = 0;                      // 0-based within the PCM or the video streams
+  int index = 0;  // 0-based within the PCM or the video streams
   std::uint16_t channel_id = 0;
   std::int64_t bit_rate = 0;
   std::int64_t packets = 0;
-  std::int64_t bits = 0;              // stream bits carried (junk and noise included)
+  std::int64_t bits = 0;  // stream bits carried (junk and noise included)
   // PCM only.
-  int pattern_words = 0;              // words the sync pattern fills
-  int frame_bits = 0;                 // bits of one minor frame
-  std::int64_t frames = 0;            // minor frames started
+  int pattern_words = 0;    // words the sync pattern fills
+  int frame_bits = 0;       // bits of one minor frame
+  std::int64_t frames = 0;  // minor frames started
   std::int64_t noise_bursts = 0;
   std::int64_t noise_bits = 0;
   // Video only.
@@ -84,9 +84,9 @@ struct SynthStreamReport {
 
 struct SynthResult {
   bool ok = false;
-  std::string error;                  // why nothing (or not everything) was written
+  std::string error;  // why nothing (or not everything) was written
   std::int64_t bytes = 0;
-  std::int64_t packets = 0;           // all packets, the TMATS record included
+  std::int64_t packets = 0;  // all packets, the TMATS record included
   std::int64_t time_packets = 0;
   std::vector<SynthStreamReport> streams;  // PCM streams first, then video streams
 };

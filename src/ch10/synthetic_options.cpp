@@ -68,7 +68,8 @@ bool ApplyVideoKey(std::string_view key, std::string_view value, SynthVideoStrea
 
 std::string Padded(std::int64_t value, int width) {
   std::string text = std::to_string(value);
-  if (static_cast<int>(text.size()) < width) text.insert(0, static_cast<std::size_t>(width) - text.size(), '0');
+  if (static_cast<int>(text.size()) < width)
+    text.insert(0, static_cast<std::size_t>(width) - text.size(), '0');
   return text;
 }
 
@@ -87,9 +88,12 @@ std::string Decimal(double value) {
 
 const char* PackingName(SynthPacking packing) {
   switch (packing) {
-    case SynthPacking::Packed: return "packed";
-    case SynthPacking::Unpacked: return "unpacked";
-    case SynthPacking::Throughput: break;
+    case SynthPacking::Packed:
+      return "packed";
+    case SynthPacking::Unpacked:
+      return "unpacked";
+    case SynthPacking::Throughput:
+      break;
   }
   return "throughput";
 }
@@ -114,7 +118,8 @@ std::string ApplySynthStreamOverride(const std::string& text, SynthOptions& opti
   int pattern_digits = 0;
   for (std::string_view item : Split(std::string_view(text).substr(colon + 1), ',')) {
     const std::size_t eq = item.find('=');
-    if (eq == std::string_view::npos) return bad + "expected key=value, not '" + std::string(item) + "'";
+    if (eq == std::string_view::npos)
+      return bad + "expected key=value, not '" + std::string(item) + "'";
     const std::string_view key = item.substr(0, eq);
     const std::string_view value = item.substr(eq + 1);
     const bool applied = video ? ApplyVideoKey(key, value, vid)
@@ -197,7 +202,8 @@ std::string DescribeSyntheticRecording(const SynthOptions& options, const SynthR
     const SynthPcmStream& s = options.pcm[static_cast<std::size_t>(r.index)];
     const synth::FrameLayout layout = synth::MakeFrameLayout(s);
     text += PackingName(s.packing);
-    if (s.packing != SynthPacking::Throughput) text += s.align32 ? ", 32-bit aligned" : ", 16-bit aligned";
+    if (s.packing != SynthPacking::Throughput)
+      text += s.align32 ? ", 32-bit aligned" : ", 16-bit aligned";
     text += "\n                minor frame " + n(s.words_per_frame) + " words x " +
             n(s.word_length) + " bits = " + n(layout.frame_bits) + " bits, sync " +
             HexDigits(s.pattern, (s.pattern_length + 3) / 4) + " (" + n(s.pattern_length) +

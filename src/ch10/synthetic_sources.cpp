@@ -47,9 +47,13 @@ std::uint64_t Random::Next() {
   return Mix64(state_);
 }
 
-std::uint64_t Random::Below(std::uint64_t bound) { return Next() % bound; }
+std::uint64_t Random::Below(std::uint64_t bound) {
+  return Next() % bound;
+}
 
-double Random::Unit() { return static_cast<double>(Next() >> 11) * 0x1.0p-53; }
+double Random::Unit() {
+  return static_cast<double>(Next() >> 11) * 0x1.0p-53;
+}
 
 void BitPacker::Reserve(std::size_t bytes) {
   if (buffer_.size() < used_ + bytes + 8) buffer_.resize(used_ + bytes + 8);
@@ -180,7 +184,8 @@ FrameLayout MakeFrameLayout(const SynthPcmStream& stream) {
       const int bit = i * wl + b;  // index into the pattern, 0 = most significant
       std::uint32_t value = 0;
       if (bit < stream.pattern_length) {
-        value = static_cast<std::uint32_t>((stream.pattern >> (stream.pattern_length - 1 - bit)) & 1);
+        value =
+            static_cast<std::uint32_t>((stream.pattern >> (stream.pattern_length - 1 - bit)) & 1);
       }
       word = (word << 1) | value;
     }
@@ -210,13 +215,12 @@ PcmSource::PcmSource(const SynthOptions& options, int index, std::uint16_t chann
     total_frames_ = stream_bits / layout_.frame_bits;
     const int slot = stream_.align32 ? 32 : 16;
     const std::int64_t header = stream_.align32 ? 12 : 10;
-    const std::int64_t frame_payload =
-        stream_.packing == SynthPacking::Packed
-            ? RoundUp(layout_.frame_bits, slot) / 8
-            : static_cast<std::int64_t>(layout_.words) * slot / 8;
+    const std::int64_t frame_payload = stream_.packing == SynthPacking::Packed
+                                           ? RoundUp(layout_.frame_bits, slot) / 8
+                                           : static_cast<std::int64_t>(layout_.words) * slot / 8;
     const std::int64_t limit = options.max_payload_bytes / (header + frame_payload);
-    frames_per_packet_ = std::clamp<std::int64_t>(target / layout_.frame_bits, 1,
-                                                  std::max<std::int64_t>(limit, 1));
+    frames_per_packet_ =
+        std::clamp<std::int64_t>(target / layout_.frame_bits, 1, std::max<std::int64_t>(limit, 1));
   }
   report_.pattern_words = layout_.pattern_words;
   report_.frame_bits = layout_.frame_bits;
@@ -256,7 +260,8 @@ void PcmSource::Emit(std::vector<std::uint8_t>& packet) {
 void PcmSource::AppendFrame(BitPacker& out, std::int64_t frame, int slot_bits) {
   const int wl = layout_.word_length;
   const int fill = slot_bits > 0 ? slot_bits - wl : 0;
-  out.Reserve(static_cast<std::size_t>(layout_.words) * static_cast<std::size_t>(wl + fill) / 8 + 8);
+  out.Reserve(static_cast<std::size_t>(layout_.words) * static_cast<std::size_t>(wl + fill) / 8 +
+              8);
   const int pattern_end = layout_.pattern_first + layout_.pattern_words;
   for (int j = 0; j < layout_.words; ++j) {
     std::uint32_t value;
@@ -336,12 +341,13 @@ void PcmSource::EmitFramed(std::vector<std::uint8_t>& packet) {
   fields.channel_id = channel_id_;
   fields.data_type = kTypePcm;
   fields.sequence = sequence_;
-  fields.rtc = options_.start_rtc + static_cast<std::uint64_t>(StartTicks(first * layout_.frame_bits));
+  fields.rtc =
+      options_.start_rtc + static_cast<std::uint64_t>(StartTicks(first * layout_.frame_bits));
   std::uint32_t csdw = unpacked ? 1u << 18 : 1u << 19;
-  csdw |= 1u << 30;                        // intra-packet headers
-  csdw |= 1u << 28;                        // the packet starts with a minor frame
-  csdw |= 3u << 26;                        // minor frame lock
-  if (major) csdw |= 3u << 24;             // major frame lock
+  csdw |= 1u << 30;             // intra-packet headers
+  csdw |= 1u << 28;             // the packet starts with a minor frame
+  csdw |= 3u << 26;             // minor frame lock
+  if (major) csdw |= 3u << 24;  // major frame lock
   if (major && first % stream_.subframes == 0) csdw |= 1u << 29;  // starts a major frame
   if (stream_.align32) csdw |= 1u << 21;
   fields.csdw = csdw;
@@ -392,8 +398,9 @@ void VideoSource::Emit(std::vector<std::uint8_t>& packet) {
   fields.channel_id = channel_id_;
   fields.data_type = kTypeVideo;
   fields.sequence = sequence_++;
-  fields.rtc = options_.start_rtc + static_cast<std::uint64_t>(BitTicks(
-                                        first * static_cast<std::int64_t>(kTsPacketBytes) * 8, bit_rate_));
+  fields.rtc =
+      options_.start_rtc + static_cast<std::uint64_t>(BitTicks(
+                               first * static_cast<std::int64_t>(kTsPacketBytes) * 8, bit_rate_));
   fields.csdw = 0;
   SealPacket(packet, fields);
   ++report_.packets;

@@ -123,10 +123,10 @@ class TimeSource final : public Source {
 struct FrameLayout {
   int words = 0;
   int word_length = 0;
-  int pattern_words = 0;       // n
-  int pattern_first = 0;       // decom index of the first pattern word
-  int sfid_word = -1;          // decom index of the subframe counter, -1 without
-  int sfid_bits = 0;           // bits of the counter
+  int pattern_words = 0;  // n
+  int pattern_first = 0;  // decom index of the first pattern word
+  int sfid_word = -1;     // decom index of the subframe counter, -1 without
+  int sfid_bits = 0;      // bits of the counter
   int frame_bits = 0;
   std::vector<std::uint32_t> pattern;  // the n pattern words
 };
@@ -155,16 +155,16 @@ class PcmSource final : public Source {
   FrameLayout layout_;
   Random random_;
   std::uint8_t sequence_ = 0;
-  std::int64_t total_bits_ = 0;     // throughput: stream bits within the duration
-  std::int64_t packet_bits_ = 0;    // throughput: bits per full packet
-  std::int64_t emitted_bits_ = 0;   // throughput: bits already in packets
-  BitPacker stage_;                 // throughput: generated, not yet emitted bits
+  std::int64_t total_bits_ = 0;          // throughput: stream bits within the duration
+  std::int64_t packet_bits_ = 0;         // throughput: bits per full packet
+  std::int64_t emitted_bits_ = 0;        // throughput: bits already in packets
+  BitPacker stage_;                      // throughput: generated, not yet emitted bits
   std::deque<std::int64_t> frame_ends_;  // throughput: end bits of staged frames
-  std::int64_t next_frame_ = 0;     // next minor frame to generate
-  std::int64_t total_frames_ = 0;   // packed/unpacked: frames within the duration
+  std::int64_t next_frame_ = 0;          // next minor frame to generate
+  std::int64_t total_frames_ = 0;        // packed/unpacked: frames within the duration
   std::int64_t frames_per_packet_ = 0;
-  double burst_chance_ = 0;         // per minor frame
-  BitPacker framed_;                // packed/unpacked payload under construction
+  double burst_chance_ = 0;  // per minor frame
+  BitPacker framed_;         // packed/unpacked payload under construction
 };
 
 class VideoSource final : public Source {

@@ -34,7 +34,8 @@ TEST(SynthOptionsText, OverrideSetsEveryPcmKey) {
   EXPECT_DOUBLE_EQ(s.noise_bursts_per_second, 2.5);
   EXPECT_EQ(s.packing, SynthPacking::Packed);
   EXPECT_TRUE(s.align32);
-  EXPECT_EQ(options.pcm[0].words_per_frame, SynthPcmStream{}.words_per_frame) << "stream 1 untouched";
+  EXPECT_EQ(options.pcm[0].words_per_frame, SynthPcmStream{}.words_per_frame)
+      << "stream 1 untouched";
 }
 
 TEST(SynthOptionsText, PatternLengthFollowsDigitsUnlessGiven) {
@@ -54,10 +55,10 @@ TEST(SynthOptionsText, VideoOverride) {
 }
 
 TEST(SynthOptionsText, BadOverridesLeaveTheOptionsAlone) {
-  for (const char* text : {"words=3", "0:words=64", "3:words=64", "1:words", "1:colour=red",
-                           "1:words=abc", "1:words=64,", "1:sync=middle", "1:mode=fast",
-                           "1:align=8", "1:id=0", "1:id=70000", "v1:words=64", "v2:rate=1",
-                           "1:pattern=XYZ"}) {
+  for (const char* text :
+       {"words=3", "0:words=64", "3:words=64", "1:words", "1:colour=red", "1:words=abc",
+        "1:words=64,", "1:sync=middle", "1:mode=fast", "1:align=8", "1:id=0", "1:id=70000",
+        "v1:words=64", "v2:rate=1", "1:pattern=XYZ"}) {
     SynthOptions options = TwoPcmOneVideo();
     const std::string error = ApplySynthStreamOverride(std::string("") + text, options);
     EXPECT_NE(error.find("stream override"), std::string::npos) << text;
@@ -117,14 +118,18 @@ TEST(SynthOptionsText, DescriptionNamesChannelsRatesAndLayout) {
   const std::string text = DescribeSyntheticRecording(options, result, "out.c10");
   for (const std::string& part :
        {"Wrote out.c10: " + std::to_string(bytes.size()) + " bytes, ",
-        std::string("0.5 s from day 012 01:02:03.500"), std::string("time          channel 1: 1 packets"),
+        std::string("0.5 s from day 012 01:02:03.500"),
+        std::string("time          channel 1: 1 packets"),
         std::string("PCM 1         channel 2: 1000000 bit/s"), std::string(", throughput\n"),
-        std::string("minor frame 128 words x 16 bits = 2048 bits, sync FE6B2840 (32 bits) leading in 2 word(s), "
+        std::string("minor frame 128 words x 16 bits = 2048 bits, sync FE6B2840 (32 bits) leading "
+                    "in 2 word(s), "
                     "4 subframes, counter in word 3 (from 1), 2 bits"),
         std::string(" noise bursts ("), std::string("PCM 2         channel 40: "),
-        std::string("unpacked, 16-bit aligned"), std::string("minor frame 128 words x 12 bits = 1536 bits, sync "
-                                                              "FE6B2840 (32 bits) trailing in 3 word(s)\n"),
-        std::string("video 1       channel 10: 2000000 bit/s"), std::string("MPEG-2 transport stream, 664 TS packets")}) {
+        std::string("unpacked, 16-bit aligned"),
+        std::string("minor frame 128 words x 12 bits = 1536 bits, sync "
+                    "FE6B2840 (32 bits) trailing in 3 word(s)\n"),
+        std::string("video 1       channel 10: 2000000 bit/s"),
+        std::string("MPEG-2 transport stream, 664 TS packets")}) {
     EXPECT_NE(text.find(part), std::string::npos) << part << "\nin\n" << text;
   }
 }

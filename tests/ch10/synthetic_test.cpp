@@ -29,7 +29,8 @@ struct Packet {
 
 std::uint32_t Le(const std::vector<std::uint8_t>& b, std::size_t at, int bytes) {
   std::uint32_t value = 0;
-  for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | b.at(at + static_cast<std::size_t>(i));
+  for (int i = bytes - 1; i >= 0; --i)
+    value = (value << 8) | b.at(at + static_cast<std::size_t>(i));
   return value;
 }
 
@@ -188,19 +189,19 @@ TEST(SyntheticRecording, TmatsDescribesEveryChannel) {
   ASSERT_FALSE(packets.empty());
   const std::string text(packets[0].payload.begin(), packets[0].payload.end());
   EXPECT_EQ(text, SyntheticTmatsText(options));
-  for (const char* line : {
-           "R-1\\N:4;\r\n", "R-1\\TK1-1:1;\r\n", "R-1\\CHE-1:T;\r\n", "R-1\\CDT-1:TIMEIN;\r\n",
-           "R-1\\TK1-2:2;\r\n", "R-1\\CDT-2:PCMIN;\r\n", "R-1\\CDLN-2:PCM1;\r\n", "R-1\\PDP-2:TM;\r\n",
-           "R-1\\TK1-3:33;\r\n", "R-1\\PDP-3:PFS;\r\n", "R-1\\TK1-4:10;\r\n",
-           "R-1\\CDT-4:VIDIN;\r\n", "M-1\\ID:PCM1;\r\n", "M-1\\BB\\DLN:PCM1-FORMAT;\r\n",
-           "M-2\\ID:PCM2;\r\n", "P-1\\DLN:PCM1-FORMAT;\r\n", "P-1\\D2:200000;\r\n",
-           "P-1\\F1:16;\r\n", "P-1\\F2:M;\r\n", "P-1\\MF\\N:4;\r\n",
-           // 40 words of which the 32-bit pattern takes two, counted as one by TMATS.
-           "P-1\\MF1:39;\r\n", "P-1\\MF2:640;\r\n", "P-1\\MF4:32;\r\n",
-           "P-1\\MF5:11111110011010110010100001000000;\r\n", "P-1\\ISF2-1:ID;\r\n",
-           "P-1\\IDC1-1:1;\r\n", "P-1\\IDC3-1:1;\r\n", "P-1\\IDC8-1:3;\r\n", "P-1\\IDC10-1:INC;\r\n",
-           "P-2\\F1:12;\r\n", "P-2\\MF\\N:1;\r\n", "P-2\\MF1:39;\r\n", "P-2\\MF2:480;\r\n",
-           "P-2\\MF4:24;\r\n", "P-2\\MF5:111110101111001100100000;\r\n", "P-2\\ISF\\N:0;\r\n"}) {
+  for (const char* line :
+       {"R-1\\N:4;\r\n", "R-1\\TK1-1:1;\r\n", "R-1\\CHE-1:T;\r\n", "R-1\\CDT-1:TIMEIN;\r\n",
+        "R-1\\TK1-2:2;\r\n", "R-1\\CDT-2:PCMIN;\r\n", "R-1\\CDLN-2:PCM1;\r\n", "R-1\\PDP-2:TM;\r\n",
+        "R-1\\TK1-3:33;\r\n", "R-1\\PDP-3:PFS;\r\n", "R-1\\TK1-4:10;\r\n", "R-1\\CDT-4:VIDIN;\r\n",
+        "M-1\\ID:PCM1;\r\n", "M-1\\BB\\DLN:PCM1-FORMAT;\r\n", "M-2\\ID:PCM2;\r\n",
+        "P-1\\DLN:PCM1-FORMAT;\r\n", "P-1\\D2:200000;\r\n", "P-1\\F1:16;\r\n", "P-1\\F2:M;\r\n",
+        "P-1\\MF\\N:4;\r\n",
+        // 40 words of which the 32-bit pattern takes two, counted as one by TMATS.
+        "P-1\\MF1:39;\r\n", "P-1\\MF2:640;\r\n", "P-1\\MF4:32;\r\n",
+        "P-1\\MF5:11111110011010110010100001000000;\r\n", "P-1\\ISF2-1:ID;\r\n",
+        "P-1\\IDC1-1:1;\r\n", "P-1\\IDC3-1:1;\r\n", "P-1\\IDC8-1:3;\r\n", "P-1\\IDC10-1:INC;\r\n",
+        "P-2\\F1:12;\r\n", "P-2\\MF\\N:1;\r\n", "P-2\\MF1:39;\r\n", "P-2\\MF2:480;\r\n",
+        "P-2\\MF4:24;\r\n", "P-2\\MF5:111110101111001100100000;\r\n", "P-2\\ISF\\N:0;\r\n"}) {
     EXPECT_NE(text.find(line), std::string::npos) << line;
   }
   EXPECT_EQ(text.find("P-2\\IDC"), std::string::npos) << "no counter without subframes";
@@ -211,21 +212,22 @@ TEST(SyntheticRecording, TmatsDescribesEveryChannel) {
 
 int Bcd(std::uint32_t word, int shift, int digits) {
   int value = 0;
-  for (int d = digits - 1; d >= 0; --d) value = value * 10 + static_cast<int>((word >> (shift + 4 * d)) & 0xF);
+  for (int d = digits - 1; d >= 0; --d)
+    value = value * 10 + static_cast<int>((word >> (shift + 4 * d)) & 0xF);
   return value;
 }
 
 TEST(SyntheticRecording, TimePacketsEverySecondInBcdAcrossTheYearEnd) {
   SynthOptions options = OnePcm(3.5);
   options.start_day = 366;
-  options.start_seconds = 86'398.25;  // 23:59:58.250
+  options.start_seconds = 86'398.25;      // 23:59:58.250
   options.start_rtc = 0x12'FFF0'0000ull;  // the counter's low word wraps after 0.1 s
   SynthResult result;
   const std::vector<Packet> times = OfChannel(Walk(Generate(options, &result)), 1);
   ASSERT_EQ(times.size(), 4u);
   EXPECT_EQ(result.time_packets, 4);
-  const int expected[4][5] = {{366, 23, 59, 58, 250}, {366, 23, 59, 59, 250},
-                              {1, 0, 0, 0, 250}, {1, 0, 0, 1, 250}};
+  const int expected[4][5] = {
+      {366, 23, 59, 58, 250}, {366, 23, 59, 59, 250}, {1, 0, 0, 0, 250}, {1, 0, 0, 1, 250}};
   for (std::size_t k = 0; k < times.size(); ++k) {
     const Packet& p = times[k];
     EXPECT_EQ(p.rtc, options.start_rtc + k * 10'000'000);
@@ -267,7 +269,8 @@ void ExpectFrame(const std::vector<std::uint8_t>& bits, std::size_t at, std::int
     if (s.subframes > 1 && j == n) {
       ASSERT_EQ(value, static_cast<std::uint64_t>(frame % s.subframes)) << "frame " << frame;
     } else {
-      ASSERT_EQ(value, SyntheticWordValue(stream, frame, j, wl)) << "frame " << frame << " word " << j;
+      ASSERT_EQ(value, SyntheticWordValue(stream, frame, j, wl))
+          << "frame " << frame << " word " << j;
     }
   }
 }
@@ -303,8 +306,9 @@ TEST_P(ThroughputLayout, PatternRepeatsEveryFrameWithCounterAndData) {
 
   const auto frame_bits = static_cast<std::size_t>(c.words * c.word_length);
   const int n = (c.pattern_length + c.word_length - 1) / c.word_length;
-  const std::size_t pattern_at = static_cast<std::size_t>(c.offset) +
-                                 (c.leads ? 0 : static_cast<std::size_t>((c.words - n) * c.word_length));
+  const std::size_t pattern_at =
+      static_cast<std::size_t>(c.offset) +
+      (c.leads ? 0 : static_cast<std::size_t>((c.words - n) * c.word_length));
   const std::size_t frames = (bits.size() - static_cast<std::size_t>(c.offset)) / frame_bits;
   EXPECT_EQ(result.streams[0].frames, static_cast<std::int64_t>(frames));
   for (std::size_t k = 0; k < frames; ++k) {
@@ -351,7 +355,8 @@ TEST(SyntheticRecording, NoiseBurstsShiftTheFramesByTheirLength) {
   EXPECT_EQ(bursts, report.noise_bursts);
   EXPECT_EQ(extra, report.noise_bits);
   // The frames keep counting across the bursts.
-  for (std::size_t k = 0; k + 1 < found.size(); k += 37) ExpectFrame(bits, found[k], static_cast<std::int64_t>(k), s, 0);
+  for (std::size_t k = 0; k + 1 < found.size(); k += 37)
+    ExpectFrame(bits, found[k], static_cast<std::int64_t>(k), s, 0);
 }
 
 struct FramedCase {
@@ -390,7 +395,8 @@ TEST_P(FramedPacking, EachFrameFollowsItsIntraPacketHeader) {
         options.start_rtc + static_cast<std::uint64_t>(frame) * frame_bits * 10'000'000 / 200'000;
     EXPECT_EQ(p.rtc, packet_rtc);
     for (std::size_t at = 0; at < p.payload.size(); at += header + frame_bytes, ++frame) {
-      const std::uint64_t stamp = Le(p.payload, at, 4) | (std::uint64_t{Le(p.payload, at + 4, 4)} << 32);
+      const std::uint64_t stamp =
+          Le(p.payload, at, 4) | (std::uint64_t{Le(p.payload, at + 4, 4)} << 32);
       EXPECT_EQ(stamp, options.start_rtc +
                            static_cast<std::uint64_t>(frame) * frame_bits * 10'000'000 / 200'000);
       EXPECT_EQ(Le(p.payload, at + 8, 2), 0xF000u) << "minor and major frame lock";
@@ -415,7 +421,8 @@ TEST_P(FramedPacking, EachFrameFollowsItsIntraPacketHeader) {
     }
   }
   EXPECT_EQ(result.streams[0].frames, frame);
-  EXPECT_EQ(frame, static_cast<std::int64_t>(0.3 * 200'000) / static_cast<std::int64_t>(frame_bits));
+  EXPECT_EQ(frame,
+            static_cast<std::int64_t>(0.3 * 200'000) / static_cast<std::int64_t>(frame_bits));
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, FramedPacking,
@@ -476,14 +483,32 @@ TEST(SyntheticRecording, RefusesOptionsItCannotWrite) {
       {"nine streams", [](SynthOptions& o) { o.pcm.resize(9); }, "at most 8 PCM"},
       {"no streams", [](SynthOptions& o) { o.pcm.clear(); }, "no PCM or video"},
       {"word of 17 bits", [](SynthOptions& o) { o.pcm[0].word_length = 17; }, "word length"},
-      {"pattern wider than its length", [](SynthOptions& o) { o.pcm[0].pattern_length = 24; }, "more than 24 bits"},
-      {"frame of pattern only", [](SynthOptions& o) { o.pcm[0].words_per_frame = 3; }, "words per minor frame"},
-      {"counter wider than a word", [](SynthOptions& o) { o.pcm[0].word_length = 5; o.pcm[0].pattern = 0x1F; o.pcm[0].pattern_length = 5; o.pcm[0].subframes = 64; }, "counter"},
-      {"noise when packed", [](SynthOptions& o) { o.pcm[0].packing = SynthPacking::Packed; o.pcm[0].noise_bursts_per_second = 1; }, "throughput"},
+      {"pattern wider than its length", [](SynthOptions& o) { o.pcm[0].pattern_length = 24; },
+       "more than 24 bits"},
+      {"frame of pattern only", [](SynthOptions& o) { o.pcm[0].words_per_frame = 3; },
+       "words per minor frame"},
+      {"counter wider than a word",
+       [](SynthOptions& o) {
+         o.pcm[0].word_length = 5;
+         o.pcm[0].pattern = 0x1F;
+         o.pcm[0].pattern_length = 5;
+         o.pcm[0].subframes = 64;
+       },
+       "counter"},
+      {"noise when packed",
+       [](SynthOptions& o) {
+         o.pcm[0].packing = SynthPacking::Packed;
+         o.pcm[0].noise_bursts_per_second = 1;
+       },
+       "throughput"},
       {"channel twice", [](SynthOptions& o) { o.pcm[0].channel_id = 1; }, "used twice"},
       {"day 367", [](SynthOptions& o) { o.start_day = 367; }, "start day"},
       {"counter beyond 48 bits", [](SynthOptions& o) { o.start_rtc = 1ull << 48; }, "48 bits"},
-      {"video too slow", [](SynthOptions& o) { o.video.push_back({0, 1000}); }, "video stream 1"},
+      {"video too slow",
+       [](SynthOptions& o) {
+         o.video.push_back({0, 1000});
+       },
+       "video stream 1"},
   };
   test::TempDir dir;
   for (const BadCase& c : cases) {

@@ -15,11 +15,12 @@ TEST(SynthCli, WritesTheRecordingTheOptionsDescribe) {
   tessel::test::TempDir dir;
   const std::string path = dir.File("demo.c10");
   int status = -1;
-  const std::string output = RunCli(
-      "synth '" + path + "' --duration 1.5 --streams 2 --bitrate 500000 --words 64 --wordlen 12 "
-      "--subframes 8 --pattern FAF320 --noise 3 --bit-offset 7 --video 1 --seed 9 "
-      "--start 045:10:20:30.5 --stream 2:id=77,mode=packed,align=32,noise=0,offset=0",
-      status);
+  const std::string output =
+      RunCli("synth '" + path +
+                 "' --duration 1.5 --streams 2 --bitrate 500000 --words 64 --wordlen 12 "
+                 "--subframes 8 --pattern FAF320 --noise 3 --bit-offset 7 --video 1 --seed 9 "
+                 "--start 045:10:20:30.5 --stream 2:id=77,mode=packed,align=32,noise=0,offset=0",
+             status);
   ASSERT_EQ(status, 0) << output;
 
   // The same recording, made through the library.
@@ -50,8 +51,10 @@ TEST(SynthCli, WritesTheRecordingTheOptionsDescribe) {
 
   for (const std::string& part :
        {"Wrote " + path + ": " + std::to_string(expected.size()) + " bytes",
-        std::string("from day 045 10:20:30.500"), std::string("PCM 1         channel 2: 500000 bit/s"),
-        std::string("PCM 2         channel 77: 500000 bit/s"), std::string("packed, 32-bit aligned"),
+        std::string("from day 045 10:20:30.500"),
+        std::string("PCM 1         channel 2: 500000 bit/s"),
+        std::string("PCM 2         channel 77: 500000 bit/s"),
+        std::string("packed, 32-bit aligned"),
         std::string("64 words x 12 bits = 768 bits, sync FAF320 (24 bits) leading"),
         std::string("7 junk bits first"), std::string("video 1       channel 10")}) {
     EXPECT_NE(output.find(part), std::string::npos) << part << "\nin\n" << output;
@@ -90,10 +93,10 @@ TEST(SynthCli, HelpListsTheOptions) {
   int status = -1;
   const std::string output = RunCli("synth --help", status);
   EXPECT_EQ(status, 0);
-  for (const char* option : {"--duration", "--streams", "--bitrate", "--words", "--wordlen",
-                             "--subframes", "--pattern", "--pattern-length", "--trailing",
-                             "--bit-offset", "--noise", "--packing", "--align32", "--video",
-                             "--start", "--seed", "--stream"}) {
+  for (const char* option :
+       {"--duration", "--streams", "--bitrate", "--words", "--wordlen", "--subframes", "--pattern",
+        "--pattern-length", "--trailing", "--bit-offset", "--noise", "--packing", "--align32",
+        "--video", "--start", "--seed", "--stream"}) {
     EXPECT_NE(output.find(option), std::string::npos) << option;
   }
 }
