@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "common/test_files.h"
+#include "support/files.h"
 
 namespace tessel {
 namespace {
@@ -528,6 +530,22 @@ TEST(SyntheticRecording, ReportsAFileItCannotCreate) {
   const SynthResult result = WriteSyntheticRecording(OnePcm(), dir.File("missing/x.c10"));
   EXPECT_FALSE(result.ok);
   EXPECT_FALSE(result.error.empty());
+}
+
+TEST(SyntheticRecording, ReportsADiskThatFillsUp) {
+  struct FaultGuard {
+    FaultGuard() { SetWriteFaultForTesting(10'000, ENOSPC); }
+    ~FaultGuard() { SetWriteFaultForTesting(-1, 0); }
+  };
+  test::TempDir dir;
+  const std::string path = dir.File("full.c10");
+  SynthResult result;
+  {
+    FaultGuard guard;
+    result = WriteSyntheticRecording(OnePcm(), path);
+  }
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.error.rfind("cannot write " + path + ": ", 0), 0u) << result.error;
 }
 
 }  // namespace
