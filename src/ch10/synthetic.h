@@ -39,7 +39,7 @@ struct SynthPcmStream {
   std::uint64_t pattern = 0xFE6B2840;  // sync pattern: its low `pattern_length` bits
   int pattern_length = 32;             // bits, 3 .. 64
   bool pattern_leads = true;           // false: the pattern ends each minor frame
-  std::int64_t bit_offset = 0;         // random junk bits before the first frame
+  std::int64_t bit_offset = 0;         // random junk bits before the first frame, <= 10^6
   double noise_bursts_per_second = 0;  // bursts of random bits between minor frames
   SynthPacking packing = SynthPacking::Throughput;
   bool align32 = false;  // packed/unpacked: 32-bit alignment (CSDW bit 21)
@@ -56,12 +56,14 @@ struct SynthOptions {
   std::vector<SynthPcmStream> pcm{SynthPcmStream{}};  // 0 .. 8 PCM streams
   std::vector<SynthVideoStream> video;                // 0 .. 8 video streams
   std::uint16_t time_channel_id = 1;
-  int start_day = 1;                        // day of year of the first time packet, 1 .. 366
-  double start_seconds = 0.0;               // its time of day in seconds, 0 .. < 86 400 (ms kept)
-  std::uint64_t start_rtc = 4'250'000'000;  // relative time counter at the start (10 MHz)
-  std::uint64_t seed = 1;                   // drives junk and noise bits
-  double packet_ms = 10.0;                  // time covered by one data packet, 0.1 .. 1000 ms
-  int max_payload_bytes = 65'536;           // payload limit of one data packet, 64 .. 524 288
+  int start_day = 1;           // day of year of the first time packet, 1 .. 366
+  double start_seconds = 0.0;  // its time of day in seconds, 0 .. < 86 400 (ms kept)
+  // Relative time counter (10 MHz) at the start; the default makes its low 32-bit word
+  // wrap about 4.5 s into the recording, so readers must combine both halves.
+  std::uint64_t start_rtc = 4'250'000'000;
+  std::uint64_t seed = 1;          // drives junk and noise bits
+  double packet_ms = 10.0;         // time covered by one data packet, 0.1 .. 1000 ms
+  int max_payload_bytes = 65'536;  // payload limit of one data packet, 256 .. 524 288
 };
 
 // What was written for one stream.
@@ -71,11 +73,11 @@ struct SynthStreamReport {
   std::uint16_t channel_id = 0;
   std::int64_t bit_rate = 0;
   std::int64_t packets = 0;
-  std::int64_t bits = 0;  // stream bits carried (junk and noise included)
+  std::int64_t bits = 0;  // serial stream bits carried (junk and noise included)
   // PCM only.
   int pattern_words = 0;    // words the sync pattern fills
   int frame_bits = 0;       // bits of one minor frame
-  std::int64_t frames = 0;  // minor frames started
+  std::int64_t frames = 0;  // whole minor frames carried
   std::int64_t noise_bursts = 0;
   std::int64_t noise_bits = 0;
   // Video only.
