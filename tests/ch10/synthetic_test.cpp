@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "ch10/packet.h"
+#include "ch10/read_packet.h"
 #include "common/test_files.h"
 #include "support/files.h"
 
@@ -530,6 +532,35 @@ TEST(SyntheticRecording, ReportsAFileItCannotCreate) {
   const SynthResult result = WriteSyntheticRecording(OnePcm(), dir.File("missing/x.c10"));
   EXPECT_FALSE(result.ok);
   EXPECT_FALSE(result.error.empty());
+}
+
+// The project's packet reader and the test's own walk agree on every packet.
+TEST(SyntheticRecording, PacketReaderReadsEveryPacket) {
+  SynthOptions options = OnePcm(1.5);
+  options.pcm.push_back(options.pcm[0]);
+  options.pcm[1].packing = SynthPacking::Unpacked;
+  options.video.push_back({});
+  const std::vector<std::uint8_t> bytes = Generate(options);
+  const std::vector<Packet> walked = Walk(bytes);
+  ch10pktstruct record;
+  std::vector<std::uint8_t> body;
+  std::vector<std::uint8_t> payload;
+  std::size_t position = 0;
+  std::size_t count = 0;
+  while (position < bytes.size()) {
+    ASSERT_TRUE(ReadPacket(bytes, position, record, body, payload)) << "packet " << count;
+    ASSERT_LT(count, walked.size());
+    const Packet& p = walked[count++];
+    EXPECT_EQ(record.Header.ChannelId, p.channel);
+    EXPECT_EQ(record.Header.DataType, p.type);
+    EXPECT_EQ(HeaderChecksum(record.Header), record.Header.Checksum);
+    EXPECT_FALSE(HasSecondaryHeader(record.Header));
+    EXPECT_DOUBLE_EQ(RtcSeconds(record.Header), static_cast<double>(p.rtc) * 1e-7);
+    EXPECT_EQ(record.Csdw, p.csdw);
+    EXPECT_EQ(payload, p.payload);
+    EXPECT_EQ(record.Trailer.ChecksumSize, 0);
+  }
+  EXPECT_EQ(count, walked.size());
 }
 
 TEST(SyntheticRecording, ReportsADiskThatFillsUp) {
