@@ -15,8 +15,11 @@
 
 #include "ch10/packet.h"
 #include "ch10/read_packet.h"
+#include "common/log_session.h"
 #include "common/test_files.h"
 #include "support/files.h"
+#include "tmats/tmats_reader.h"
+#include "tmats/tmats_vocabulary.h"
 
 namespace tessel {
 namespace {
@@ -561,6 +564,37 @@ TEST(SyntheticRecording, PacketReaderReadsEveryPacket) {
     EXPECT_EQ(record.Trailer.ChecksumSize, 0);
   }
   EXPECT_EQ(count, walked.size());
+}
+
+// The project's TMATS reader finds every channel and links each PCM format to its channel.
+TEST(SyntheticRecording, TmatsReaderFindsChannelsAndLinks) {
+  test::LogSession log;
+  SynthOptions options = OnePcm();
+  options.pcm.push_back(options.pcm[0]);
+  options.pcm[1].channel_id = 33;
+  options.pcm[1].packing = SynthPacking::Unpacked;
+  options.video.push_back({});
+  const std::string path = log.dir().File("tmats.c10");
+  ASSERT_TRUE(WriteSyntheticRecording(options, path).ok);
+  TmatsTables tables;
+  const TmatsReadResult read = ReadTmatsFromRecording(path, false, tables);
+  EXPECT_EQ(read.status, TmatsRecordStatus::Whole);
+  EXPECT_FALSE(tables.r.fallback);
+  EXPECT_EQ(tables.r.recorder.NumTracks, 4);
+  ASSERT_EQ(tables.r.channels.size(), 4u);
+  const int tracks[] = {1, 2, 33, 10};
+  const int types[] = {kTmatsChannelTime, kTmatsChannelPcm, kTmatsChannelPcm, kTmatsChannelVideo};
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(tables.r.channels[i].TrackNumChannelId, tracks[i]) << i;
+    EXPECT_EQ(tables.r.channels[i].ChannelDataType, types[i]) << i;
+  }
+  EXPECT_EQ(tables.r.channels[1].DataPackMode, kTmatsPackingThroughput);
+  EXPECT_EQ(tables.r.channels[2].DataPackMode, 0) << "UN";
+  ASSERT_EQ(tables.m.groups.size(), 2u);
+  EXPECT_EQ(tables.m.groups[0].TrackChannelId, 2);
+  EXPECT_EQ(tables.m.groups[0].DataLinkName, "PCM1-FORMAT");
+  EXPECT_EQ(tables.m.groups[1].TrackChannelId, 33);
+  EXPECT_EQ(tables.m.groups[1].RGroupIndex, 2);
 }
 
 TEST(SyntheticRecording, ReportsADiskThatFillsUp) {
