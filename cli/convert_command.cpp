@@ -43,8 +43,8 @@ ConvertRequest ReadRequest(const ConvertArguments& a) {
     if (!error.empty()) Fail(error);
     request.channels.push_back(channel);
   }
-  for (const auto& [texts, files] : {std::pair{&a.ddbase, &request.ddbase_files},
-                                     std::pair{&a.pdbase, &request.pdbase_files}}) {
+  for (const auto& [texts, files] :
+       {std::pair{&a.ddbase, &request.ddbase_files}, std::pair{&a.pdbase, &request.pdbase_files}}) {
     for (const std::string& text : *texts) {
       StreamFile file;
       const std::string error = ParseStreamFile(text, file);
@@ -73,7 +73,8 @@ void PrintReport(const ConvertSetupReport& report) {
                 file.kind.c_str());
   }
   std::fflush(stdout);
-  for (const std::string& error : report.errors) std::fprintf(stderr, "convert: %s\n", error.c_str());
+  for (const std::string& error : report.errors)
+    std::fprintf(stderr, "convert: %s\n", error.c_str());
 }
 
 // The conversion run takes the set-up run state from here: recording, streams, their
@@ -115,9 +116,10 @@ void Run(const ConvertArguments& arguments) {
 
 void AddConvertCommand(CLI::App& app) {
   auto args = std::make_shared<ConvertArguments>();
-  CLI::App* cmd = app.add_subcommand(
-      "convert", "Set up the streams of a recording, write the PDbase, DDbase, project and "
-                 "device configuration files, and convert");
+  CLI::App* cmd =
+      app.add_subcommand("convert",
+                         "Set up the streams of a recording, write the PDbase, DDbase, project and "
+                         "device configuration files, and convert");
   cmd->add_option("recording", args->recording, "Chapter 10 recording")->required();
   cmd->add_option("--project", args->project, "Project file to write, DIR/NAME.prj")->required();
   cmd->add_option("--channel", args->channels,
@@ -132,8 +134,7 @@ void AddConvertCommand(CLI::App& app) {
       "Streams are numbered from 1 in the order they are set up. For each stream the DDbase "
       "imports come first, then the PDbase loads, then the --set settings in the order "
       "given. Numbers outside a field's range are limited to it.\n\nFIELDs of --set:\n" +
-      DecomFieldsHelp() +
-      "\nThe log is written to Tessel.Log in the current directory.");
+      DecomFieldsHelp() + "\nThe log is written to Tessel.Log in the current directory.");
   cmd->callback([args]() { Run(*args); });
 }
 

@@ -25,8 +25,8 @@ void ConsoleUserInterface::MessageBox(const std::string& caption, const std::str
   std::fflush(out_);
 }
 
-bool ConsoleUserInterface::PromptText(const std::string& /*caption*/,
-                                      const std::string& /*prompt*/, std::string& /*value*/) {
+bool ConsoleUserInterface::PromptText(const std::string& /*caption*/, const std::string& /*prompt*/,
+                                      std::string& /*value*/) {
   return true;
 }
 

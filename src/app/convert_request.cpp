@@ -70,20 +70,31 @@ bool ItemTag(const DecomField& field, const std::string& value, int& tag) {
 // The decom field a prompt command sets, to tell when a value was limited to its range.
 bool PromptedValue(int command, const decomsetupstruct& d, std::int64_t& value) {
   switch (command) {
-    case Page::kFspBitCount: value = d.FrmSyncPatLen; return true;
-    case Page::kWordsPerFrame: value = d.WordsPerFrame; return true;
-    case Page::kSfidWordNumber: value = d.SubFrameIdWord; return true;
-    case Page::kBitRate: value = d.BitRate; return true;
-    case Page::kFramesPerInterrupt: value = d.FramesPerInterrupt; return true;
-    default: return false;
+    case Page::kFspBitCount:
+      value = d.FrmSyncPatLen;
+      return true;
+    case Page::kWordsPerFrame:
+      value = d.WordsPerFrame;
+      return true;
+    case Page::kSfidWordNumber:
+      value = d.SubFrameIdWord;
+      return true;
+    case Page::kBitRate:
+      value = d.BitRate;
+      return true;
+    case Page::kFramesPerInterrupt:
+      value = d.FramesPerInterrupt;
+      return true;
+    default:
+      return false;
   }
 }
 
 // Runs one setting on its stream's page; an empty text when it took effect.
 std::string ApplySetting(RunState& state, Page& page, const StreamSetting& setting,
                          std::vector<std::string>& notes) {
-  const std::string label = std::to_string(setting.stream) + ":" + setting.field + "=" +
-                            setting.value;
+  const std::string label =
+      std::to_string(setting.stream) + ":" + setting.field + "=" + setting.value;
   const DecomField* field = FindField(setting.field);
   if (field == nullptr) return label + ": unknown field";
   if (field->command == kGModeField) {
@@ -93,11 +104,10 @@ std::string ApplySetting(RunState& state, Page& page, const StreamSetting& setti
     return {};
   }
   const auto command = static_cast<Page::Command>(field->command);
-  const bool prompted = field->command == Page::kFspBitCount || field->command == Page::kFsp ||
-                        field->command == Page::kWordsPerFrame ||
-                        field->command == Page::kSfidWordNumber ||
-                        field->command == Page::kBitRate ||
-                        field->command == Page::kFramesPerInterrupt;
+  const bool prompted =
+      field->command == Page::kFspBitCount || field->command == Page::kFsp ||
+      field->command == Page::kWordsPerFrame || field->command == Page::kSfidWordNumber ||
+      field->command == Page::kBitRate || field->command == Page::kFramesPerInterrupt;
   if (!prompted) {
     int tag = 0;
     if (!ItemTag(*field, setting.value, tag) || !page.Run(command, tag)) {
@@ -220,7 +230,8 @@ std::string ParseConvertChannel(std::string_view text, ConvertChannel& channel) 
   ConvertChannel read;
   if (colon != std::string_view::npos) {
     const std::string type = Upper(text.substr(colon + 1));
-    if (type != "VIDEO" && type != "PCM") return "'" + std::string(text) + "': the type is pcm or video";
+    if (type != "VIDEO" && type != "PCM")
+      return "'" + std::string(text) + "': the type is pcm or video";
     read.video = type == "VIDEO";
   }
   if (id.empty() || !ParseInt(id, read.channel_id) || read.channel_id < 0 ||
@@ -253,7 +264,8 @@ std::string ParseStreamSetting(std::string_view text, StreamSetting& setting) {
   }
   read.field = std::string(text.substr(colon + 1, equals - colon - 1));
   read.value = std::string(text.substr(equals + 1));
-  if (FindField(read.field) == nullptr) return "'" + std::string(text) + "': unknown field " + read.field;
+  if (FindField(read.field) == nullptr)
+    return "'" + std::string(text) + "': unknown field " + read.field;
   setting = read;
   return {};
 }
@@ -262,8 +274,10 @@ std::vector<ConvertChannel> DefaultConvertChannels(const RGroupTable& table) {
   std::vector<ConvertChannel> channels;
   for (const rgroupstruct& channel : table.channels) {
     if (channels.size() == static_cast<std::size_t>(kMaxStreams)) break;
-    if (channel.ChannelDataType == kTmatsChannelPcm || channel.ChannelDataType == kTmatsChannelVideo) {
-      channels.push_back({channel.TrackNumChannelId, channel.ChannelDataType == kTmatsChannelVideo});
+    if (channel.ChannelDataType == kTmatsChannelPcm ||
+        channel.ChannelDataType == kTmatsChannelVideo) {
+      channels.push_back(
+          {channel.TrackNumChannelId, channel.ChannelDataType == kTmatsChannelVideo});
     }
   }
   return channels;

@@ -47,9 +47,9 @@ struct ConvertRequest {
 
 // The decom fields a setting may name, with the page command each runs.
 struct DecomField {
-  std::string_view field;        // e.g. "words"
-  int command;                   // PcmStreamInfoPage::Command
-  std::string_view values;       // what VALUE may be, for the help text
+  std::string_view field;   // e.g. "words"
+  int command;              // PcmStreamInfoPage::Command
+  std::string_view values;  // what VALUE may be, for the help text
   std::string_view description;
 };
 extern const std::array<DecomField, 12> kDecomFields;
@@ -69,10 +69,10 @@ std::string ParseStreamSetting(std::string_view text, StreamSetting& setting);
 std::vector<ConvertChannel> DefaultConvertChannels(const RGroupTable& table);
 
 struct ConvertSetupReport {
-  std::vector<std::string> errors;        // what stopped the road; no file is written then
-  std::vector<std::string> notes;         // channels dropped, values limited, the check
-  std::vector<ConvertChannel> streams;    // the streams set up, in order
-  bool setups_match = false;              // every stream's database fits its decom setup
+  std::vector<std::string> errors;      // what stopped the road; no file is written then
+  std::vector<std::string> notes;       // channels dropped, values limited, the check
+  std::vector<ConvertChannel> streams;  // the streams set up, in order
+  bool setups_match = false;            // every stream's database fits its decom setup
   SetupFilesReport files;
   // The road reached the end and every file was written whole.
   bool ok() const { return errors.empty() && files.AllWritten(); }

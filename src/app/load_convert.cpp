@@ -21,7 +21,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string DirectoryOf(const std::string& path) { return fs::path(path).parent_path().string(); }
+std::string DirectoryOf(const std::string& path) {
+  return fs::path(path).parent_path().string();
+}
 
 std::string Join(const std::string& directory, const std::string& name) {
   return (fs::path(directory) / name).string();
@@ -70,9 +72,9 @@ std::string DeviceConfigPath(RunState& state) {
 }  // namespace
 
 const std::array<std::string_view, 12> kDruxDevicePrograms = {
-    "DruxAnalogDecom",  "DruxBusMonitor",   "DruxSerialDecom", "DruxParallelDecom",
-    "DruxArinc429",     "DruxDiscrete",     "DruxVideo",       "DruxAudio",
-    "DruxTimeCode",     "DruxEthernet",     "DruxUart",        "DruxSimulator"};
+    "DruxAnalogDecom", "DruxBusMonitor", "DruxSerialDecom", "DruxParallelDecom",
+    "DruxArinc429",    "DruxDiscrete",   "DruxVideo",       "DruxAudio",
+    "DruxTimeCode",    "DruxEthernet",   "DruxUart",        "DruxSimulator"};
 
 void SetLoadedRecording(RunState& state, const std::string& path) {
   state.Ch10FileName = path;
@@ -176,8 +178,8 @@ bool WriteDeviceConfig(RunState& state) {
               written;
   }
   for (std::string_view program : kDruxDevicePrograms) {
-    written = WriteIniYesNo(path, "DEVICE SIMULATE", FileTitle(std::string(program)), false) &&
-              written;
+    written =
+        WriteIniYesNo(path, "DEVICE SIMULATE", FileTitle(std::string(program)), false) && written;
   }
   written = FlushIniFile(path) && written;
   if (!written) LogError("FAILED WRITING DEVICE CONFIGURATION FILE " + path, 255, true);

@@ -36,9 +36,9 @@ struct LoadDialogs {
 };
 
 enum class LoadOutcome {
-  Cancelled,       // no recording was chosen; none is loaded
-  NoStream,        // the chooser was cancelled or kept no stream
-  Loaded,          // the streams are set up (whatever the setup dialog's check said)
+  Cancelled,  // no recording was chosen; none is loaded
+  NoStream,   // the chooser was cancelled or kept no stream
+  Loaded,     // the streams are set up (whatever the setup dialog's check said)
 };
 
 // File, Load: resets the stream setups and forgets the recording, asks for a recording

@@ -119,8 +119,8 @@ bool CheckStreamSetups(const RunState& state) {
       reason = "MSB First Mismatch";
     }
     if (reason != nullptr) {
-      LogError("PDbase and Decom Setup Do Not Match for Stream " + FixedText(1, 0, i + 1) +
-                   " ..." + reason,
+      LogError("PDbase and Decom Setup Do Not Match for Stream " + FixedText(1, 0, i + 1) + " ..." +
+                   reason,
                i + 1, true);
       return false;
     }
@@ -128,8 +128,7 @@ bool CheckStreamSetups(const RunState& state) {
   return true;
 }
 
-PcmStreamInfoPage::PcmStreamInfoPage(RunState& state, int stream)
-    : state_(state), stream_(stream) {
+PcmStreamInfoPage::PcmStreamInfoPage(RunState& state, int stream) : state_(state), stream_(stream) {
   video_ = channel().DataType == kTmatsChannelVideo;
   pcm_ = channel().DataType == kTmatsChannelPcm;
 }
@@ -150,7 +149,9 @@ const pcmsetupinfo& PcmStreamInfoPage::setup() const {
   return state_.config().PcmSetups[static_cast<std::size_t>(stream_)];
 }
 
-pdbaseclass& PcmStreamInfoPage::database() { return state_.streams.pdbase(stream_); }
+pdbaseclass& PcmStreamInfoPage::database() {
+  return state_.streams.pdbase(stream_);
+}
 
 streamchannelstruct& PcmStreamInfoPage::channel() {
   return state_.config().Streams[static_cast<std::size_t>(stream_)];
@@ -254,8 +255,8 @@ bool PcmStreamInfoPage::PromptField(Command command) {
   switch (command) {
     case kFspBitCount:
       value = d.FrmSyncPatLen;
-      answered = PromptIntInRange("Enter the number of bits for the frame sync pattern", value, 64,
-                                  10, 3);
+      answered =
+          PromptIntInRange("Enter the number of bits for the frame sync pattern", value, 64, 10, 3);
       if (answered) {
         d.FrmSyncPatLen = static_cast<std::int16_t>(value);
         std::string pattern;
@@ -292,8 +293,7 @@ bool PcmStreamInfoPage::PromptField(Command command) {
     }
     case kFramesPerInterrupt:
       value = d.FramesPerInterrupt;
-      answered =
-          PromptIntInRange("Enter the number of Frames Per Interrupt", value, 255, 10, 1);
+      answered = PromptIntInRange("Enter the number of Frames Per Interrupt", value, 255, 10, 1);
       if (answered) d.FramesPerInterrupt = static_cast<std::int16_t>(value);
       break;
     default:

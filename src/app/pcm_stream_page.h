@@ -51,17 +51,17 @@ class PcmStreamInfoPage {
  public:
   // Menu commands (MenuItemSpec::command); item commands take the item's tag.
   enum Command : int {
-    kFspPosition = 0,    // tag 0 TRAILS, 1 LEADS, 2 NONE (raw data)
-    kFspBitCount,        // prompt 3..64
-    kFsp,                // text prompt, hexadecimal pattern
-    kCommonWordLength,   // tag 3..16
-    kMsbFirst,           // tag 0 MSB FIRST, 1 LSB FIRST
-    kWordsPerFrame,      // prompt 3..16 383
-    kSfidStartCount,     // tag 0 or 1
-    kSfidWordNumber,     // prompt 1..16 383
-    kSfidStartBit,       // tag 0..15
-    kBitRate,            // prompt 10..25 000 000
-    kFramesPerInterrupt, // prompt 1..255
+    kFspPosition = 0,     // tag 0 TRAILS, 1 LEADS, 2 NONE (raw data)
+    kFspBitCount,         // prompt 3..64
+    kFsp,                 // text prompt, hexadecimal pattern
+    kCommonWordLength,    // tag 3..16
+    kMsbFirst,            // tag 0 MSB FIRST, 1 LSB FIRST
+    kWordsPerFrame,       // prompt 3..16 383
+    kSfidStartCount,      // tag 0 or 1
+    kSfidWordNumber,      // prompt 1..16 383
+    kSfidStartBit,        // tag 0..15
+    kBitRate,             // prompt 10..25 000 000
+    kFramesPerInterrupt,  // prompt 1..255
     kImportDecomSetupFile,
     kAutoGenerate,
     kLoadPdbaseFile,

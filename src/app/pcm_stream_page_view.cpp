@@ -12,8 +12,12 @@ namespace tessel {
 
 namespace {
 
-std::string Number6(double value) { return FixedText(6, 0, value); }
-std::string Number9(double value) { return FixedText(9, 0, value); }
+std::string Number6(double value) {
+  return FixedText(6, 0, value);
+}
+std::string Number9(double value) {
+  return FixedText(9, 0, value);
+}
 
 // A pattern digit text without its leading zeros, padded back to the digits `bits`
 // need in the radix (3 or 4 bits per digit, 1 for binary).
@@ -36,7 +40,8 @@ MenuItemSpec NumberedSubMenu(std::string name, std::string caption, const std::s
                              int command, int first, int last) {
   MenuItemSpec menu = Item(std::move(name), std::move(caption), -1);
   for (int value = first; value <= last; ++value) {
-    menu.items.push_back(Item(item_name + std::to_string(value), std::to_string(value), command, value));
+    menu.items.push_back(
+        Item(item_name + std::to_string(value), std::to_string(value), command, value));
   }
   return menu;
 }
@@ -61,8 +66,8 @@ void PcmStreamInfoPage::Refresh() {
   const pcmsetupinfo& s = setup();
   const decomsetupstruct& d = s.DecomSetup;
   const streamchannelstruct& c = state_.config().Streams[static_cast<std::size_t>(stream_)];
-  channel_info_ = "Recorder Channel ID = " + Number6(c.ChannelId) + " : " + "Type = " +
-                  std::string(ChannelDataTypeName(c.DataType));
+  channel_info_ = "Recorder Channel ID = " + Number6(c.ChannelId) + " : " +
+                  "Type = " + std::string(ChannelDataTypeName(c.DataType));
   UpdatePatternLabels();
   decom_labels_ = {
       {"LabelDdbaseFspLeads", "FSP Leads",
@@ -118,8 +123,8 @@ std::vector<MenuItemSpec> PcmStreamInfoPage::DecomSetupMenu() {
   MenuItemSpec position = Item("MenuFspPosition", "FSP Position", -1);
   static constexpr const char* kPositions[] = {"TRAILS", "LEADS", "NONE"};
   for (int value = 0; value < 3; ++value) {
-    position.items.push_back(Item("SubMenuFSPLocation" + std::to_string(value), kPositions[value],
-                                  kFspPosition, value));
+    position.items.push_back(
+        Item("SubMenuFSPLocation" + std::to_string(value), kPositions[value], kFspPosition, value));
   }
   MenuItemSpec bit_order = Item("MenuMsbFirst", "Msb First", -1);
   bit_order.items.push_back(Item("SubMenuBitOrder0", "MSB FIRST", kMsbFirst, 0));

@@ -15,7 +15,9 @@ namespace tessel {
 namespace {
 
 // Bases the prompts know; any other is decimal.
-int PromptBase(int base) { return base == 2 || base == 8 || base == 16 ? base : 10; }
+int PromptBase(int base) {
+  return base == 2 || base == 8 || base == 16 ? base : 10;
+}
 
 // mantissa x 10^exponent of the text around its exponent letter; false without one.
 bool ScaledValue(std::string_view text, double& value) {
@@ -66,13 +68,16 @@ bool ReadWholeUnsigned(const std::string& text, int base, unsigned long long& va
 }
 
 std::int32_t LimitToInt32(long long value) {
-  if (value < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
-  if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+  if (value < std::numeric_limits<std::int32_t>::min())
+    return std::numeric_limits<std::int32_t>::min();
+  if (value > std::numeric_limits<std::int32_t>::max())
+    return std::numeric_limits<std::int32_t>::max();
   return static_cast<std::int32_t>(value);
 }
 
 std::uint32_t LimitToUint32(unsigned long long value) {
-  if (value > std::numeric_limits<std::uint32_t>::max()) return std::numeric_limits<std::uint32_t>::max();
+  if (value > std::numeric_limits<std::uint32_t>::max())
+    return std::numeric_limits<std::uint32_t>::max();
   return static_cast<std::uint32_t>(value);
 }
 
@@ -92,7 +97,9 @@ std::string AskRange(const std::string& prompt, int base, const std::string& def
   return answer;
 }
 
-bool StartsWithHexPrefix(const std::string& text) { return text.rfind("0x", 0) == 0; }
+bool StartsWithHexPrefix(const std::string& text) {
+  return text.rfind("0x", 0) == 0;
+}
 
 }  // namespace
 
@@ -157,8 +164,8 @@ bool PromptIntInRange(const std::string& prompt, std::int32_t& value, std::int32
   return true;
 }
 
-bool PromptUnsignedInRange(const std::string& prompt, std::uint32_t& value,
-                           std::uint32_t maximum, int base, std::uint32_t minimum) {
+bool PromptUnsignedInRange(const std::string& prompt, std::uint32_t& value, std::uint32_t maximum,
+                           int base, std::uint32_t minimum) {
   const int b = PromptBase(base);
   const std::string default_text = PromptDefaultText(b, value);
   const std::string answer = AskRange(prompt, b, default_text, minimum, maximum);

@@ -29,7 +29,7 @@ bool ParseScaled(std::string_view text, std::uint32_t& value);
 // either order. `value` is in/out.
 bool PromptIntInRange(const std::string& prompt, std::int32_t& value, std::int32_t maximum,
                       int base, std::int32_t minimum);
-bool PromptUnsignedInRange(const std::string& prompt, std::uint32_t& value,
-                           std::uint32_t maximum, int base, std::uint32_t minimum);
+bool PromptUnsignedInRange(const std::string& prompt, std::uint32_t& value, std::uint32_t maximum,
+                           int base, std::uint32_t minimum);
 
 }  // namespace tessel

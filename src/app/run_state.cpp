@@ -6,7 +6,9 @@
 
 namespace tessel {
 
-RunState::RunState() { ResetStreamSetups(*this); }
+RunState::RunState() {
+  ResetStreamSetups(*this);
+}
 
 void ResetStreamSetups(RunState& state) {
   streamconfiginfostruct& config = state.config();

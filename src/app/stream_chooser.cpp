@@ -14,7 +14,9 @@ namespace {
 // Data type items of the chooser's menu: the channel data types 0 to 9.
 constexpr int kDataTypeItems = 10;
 
-std::size_t Slot(int index) { return static_cast<std::size_t>(index); }
+std::size_t Slot(int index) {
+  return static_cast<std::size_t>(index);
+}
 
 }  // namespace
 
@@ -46,7 +48,8 @@ std::vector<std::array<std::string, 4>> RecorderDisplayRows(const RGroupTable& t
   rows.push_back({"Ch #", "Data Type", "Ch ID", "Data Source"});
   int number = 0;
   for (const rgroupstruct& channel : table.channels) {
-    rows.push_back({std::to_string(++number), std::string(ChannelDataTypeCode(channel.ChannelDataType)),
+    rows.push_back({std::to_string(++number),
+                    std::string(ChannelDataTypeCode(channel.ChannelDataType)),
                     std::to_string(channel.TrackNumChannelId), channel.DataSourceId});
   }
   return rows;

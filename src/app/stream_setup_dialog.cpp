@@ -9,7 +9,9 @@ namespace tessel {
 
 StreamSetupDialog::StreamSetupDialog(RunState& state) : state_(state) {}
 
-std::string StreamSetupDialog::TabCaption(int tab) { return "Stream " + std::to_string(tab + 1); }
+std::string StreamSetupDialog::TabCaption(int tab) {
+  return "Stream " + std::to_string(tab + 1);
+}
 
 void StreamSetupDialog::Open() {
   cancelled_ = false;

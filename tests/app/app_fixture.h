@@ -93,8 +93,8 @@ class AppTest : public ::testing::Test {
   }
 
   bool Sounded(int frequency, int duration) const {
-    return std::find(speaker.tones.begin(), speaker.tones.end(),
-                     std::pair{frequency, duration}) != speaker.tones.end();
+    return std::find(speaker.tones.begin(), speaker.tones.end(), std::pair{frequency, duration}) !=
+           speaker.tones.end();
   }
   // BeepWarning starts with 800 Hz, BeepError with 100 Hz.
   bool WarningBeeped() const { return Sounded(800, 50); }

@@ -48,7 +48,8 @@ TEST(ConvertRequestTexts, ChannelsFilesAndSettings) {
   EXPECT_EQ(setting.field, "words");
   EXPECT_EQ(setting.value, "256");
   EXPECT_EQ(ParseStreamSetting("8:fsp=EB90", setting), "");
-  for (const char* bad : {"1:wordz=3", "0:words=3", "9:words=3", "1words=3", "1:words", "x:words=3"}) {
+  for (const char* bad :
+       {"1:wordz=3", "0:words=3", "9:words=3", "1words=3", "1:words", "x:words=3"}) {
     EXPECT_NE(ParseStreamSetting(bad, setting), "") << bad;
   }
   EXPECT_NE(DecomFieldsHelp().find("frames-per-interrupt"), std::string::npos);
@@ -59,8 +60,8 @@ TEST(DefaultConvertChannels, EveryPcmAndVideoChannelUpToEight) {
   for (int i = 0; i < 12; ++i) {
     rgroupstruct channel;
     channel.TrackNumChannelId = 100 + i;
-    channel.ChannelDataType = i % 3 == 0 ? kTmatsChannelAnalog
-                                         : (i % 3 == 1 ? kTmatsChannelPcm : kTmatsChannelVideo);
+    channel.ChannelDataType =
+        i % 3 == 0 ? kTmatsChannelAnalog : (i % 3 == 1 ? kTmatsChannelPcm : kTmatsChannelVideo);
     table.channels.push_back(channel);
   }
   const std::vector<ConvertChannel> channels = DefaultConvertChannels(table);
@@ -134,9 +135,9 @@ TEST_F(RoadTest, SettingsRunTheDecomCommandsInOrder) {
   EXPECT_EQ(RecordText(second.FrmSyncPat), "EB90");
   EXPECT_EQ(second.SubFrameIdStartBitLsb, 3);
   EXPECT_EQ(second.FramesPerInterrupt, 1);
-  EXPECT_NE(std::find(report.notes.begin(), report.notes.end(),
-                      "stream 1: words 20000 taken as 16383"),
-            report.notes.end());
+  EXPECT_NE(
+      std::find(report.notes.begin(), report.notes.end(), "stream 1: words 20000 taken as 16383"),
+      report.notes.end());
   EXPECT_NE(std::find(report.notes.begin(), report.notes.end(),
                       "stream 2: frames-per-interrupt 0 taken as 1"),
             report.notes.end());
@@ -196,7 +197,8 @@ TEST_F(RoadTest, DdbaseAndPdbaseFilesAreTakenForTheirStreams) {
   request.pdbase_files = {};
   const ConvertSetupReport failed = Run();
   ASSERT_EQ(failed.errors.size(), 1u);
-  EXPECT_EQ(failed.errors[0], "stream 1: cannot import the DDbase file " + log.dir().File("MISSING.B72"));
+  EXPECT_EQ(failed.errors[0],
+            "stream 1: cannot import the DDbase file " + log.dir().File("MISSING.B72"));
 }
 
 TEST_F(RoadTest, MissingRecordingOrNoStreamChannelIsAnError) {
@@ -205,7 +207,8 @@ TEST_F(RoadTest, MissingRecordingOrNoStreamChannelIsAnError) {
   ASSERT_EQ(report.errors.size(), 1u);
   EXPECT_NE(report.errors[0].find("none.c10"), std::string::npos);
 
-  request.recording = WriteRecording("time.c10", "R-1\\N:1;\r\nR-1\\TK1-1:1;\r\nR-1\\CDT-1:TIMEIN;\r\n");
+  request.recording =
+      WriteRecording("time.c10", "R-1\\N:1;\r\nR-1\\TK1-1:1;\r\nR-1\\CDT-1:TIMEIN;\r\n");
   report = Run();
   EXPECT_EQ(report.errors, (std::vector<std::string>{"no PCM or video channel to convert"}));
   EXPECT_TRUE(fs::is_empty(out));

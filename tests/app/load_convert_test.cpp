@@ -119,9 +119,9 @@ TEST_F(ConvertTest, StreamFilesAreNamedAfterTheProjectOrTheirOwnFile) {
   EXPECT_EQ(state->ProjectFileName, Out("RUN7.PRJ"));
   EXPECT_EQ(state->ProjectTitle, "RUN7");
   EXPECT_EQ(state->ProjectDirectory, out.string());
-  for (const char* name : {"RUN7_1.PDB", "RUN7_1.PBIN", "RUN7_1.B72", "ENGINE.PDB", "ENGINE.PBIN",
-                           "RUN7_2.B72", "RUN7_3.PDB", "RUN7_3.PBIN", "RUN7_3.B72", "RUN7.PRJ",
-                           "VeltraneDeviceCfg.Cfg"}) {
+  for (const char* name :
+       {"RUN7_1.PDB", "RUN7_1.PBIN", "RUN7_1.B72", "ENGINE.PDB", "ENGINE.PBIN", "RUN7_2.B72",
+        "RUN7_3.PDB", "RUN7_3.PBIN", "RUN7_3.B72", "RUN7.PRJ", "VeltraneDeviceCfg.Cfg"}) {
     EXPECT_TRUE(fs::exists(Out(name))) << name;
   }
   ASSERT_EQ(report.files.size(), 3u * 3u + 2u);

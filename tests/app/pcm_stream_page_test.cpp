@@ -32,7 +32,9 @@ class PageTest : public AppTest {
   PageTest() { LoadStreams({{2, kPcm}, {10, kVideo}, {10, kPcm}}); }
 
   std::unique_ptr<Page> Create(int stream) { return Page::Create(*state, stream); }
-  pcmsetupinfo& Setup(int stream) { return state->config().PcmSetups[static_cast<std::size_t>(stream)]; }
+  pcmsetupinfo& Setup(int stream) {
+    return state->config().PcmSetups[static_cast<std::size_t>(stream)];
+  }
   decomsetupstruct& Decom(int stream) { return Setup(stream).DecomSetup; }
 };
 
@@ -334,7 +336,8 @@ TEST_F(PageTest, ImportDecomSetupFile) {
   EXPECT_EQ(ui.file_requests[0].filter_description, "File Type (*.B72)");
   EXPECT_EQ(ui.file_requests[0].filter_pattern, "*.b72 *.B72");
   EXPECT_EQ(ui.file_requests[0].suggested_name, "flight7");
-  EXPECT_EQ(ui.boxes.back().text, "You should now either Import your PDBase file or Auto Generate one");
+  EXPECT_EQ(ui.boxes.back().text,
+            "You should now either Import your PDBase file or Auto Generate one");
   EXPECT_EQ(Decom(2).WordsPerFrame, 100);
   EXPECT_EQ(Decom(2).BitRate, 2048000);
   EXPECT_EQ(Setup(2).DecomSetupFileName, path);

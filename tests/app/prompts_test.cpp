@@ -44,8 +44,14 @@ TEST(ParseScaled, ReadsMantissaAndExponent) {
     const char* text;
     std::int32_t expected;
   };
-  const Case cases[] = {{"1e1", 10},  {"1E3", 1000}, {"2.5e2", 250}, {"FE", 0},
-                        {"e", 0},     {"1e-1", 0},   {"15e-1", 1},  {"-3e2", -300},
+  const Case cases[] = {{"1e1", 10},
+                        {"1E3", 1000},
+                        {"2.5e2", 250},
+                        {"FE", 0},
+                        {"e", 0},
+                        {"1e-1", 0},
+                        {"15e-1", 1},
+                        {"-3e2", -300},
                         {"1e20", std::numeric_limits<std::int32_t>::max()},
                         {"-1e20", std::numeric_limits<std::int32_t>::min()}};
   for (const Case& c : cases) {
@@ -62,7 +68,8 @@ TEST(ParseScaled, ReadsMantissaAndExponent) {
 TEST_F(PromptTest, ShowsTheRangeAndTheCurrentValue) {
   std::int32_t value = 3;
   ui.prompt_answers = {ScriptedUserInterface::kCancel};
-  EXPECT_TRUE(PromptIntInRange("Enter the Number of TM Streams to Pull From Recorder", value, 8, 10, 1));
+  EXPECT_TRUE(
+      PromptIntInRange("Enter the Number of TM Streams to Pull From Recorder", value, 8, 10, 1));
   ASSERT_EQ(ui.prompts.size(), 1u);
   EXPECT_EQ(ui.prompts[0].caption, "Input Range 1 - 8");
   EXPECT_EQ(ui.prompts[0].prompt, "Enter the Number of TM Streams to Pull From Recorder");

@@ -65,9 +65,12 @@ TEST_F(StreamChooserTest, OpeningShowsOneStreamInUseAndTheRecorderChannels) {
   EXPECT_EQ(chooser.GridCell(2, 2), "----");
 
   const std::vector<std::array<std::string, 4>> expected = {
-      {"Ch #", "Data Type", "Ch ID", "Data Source"}, {"1", "TIMEIN", "1", "TIME"},
-      {"2", "PCMIN", "2", "PCMA"},                   {"3", "ANAIN", "3", "ANA"},
-      {"4", "PCMIN", "5", "PCMB"},                   {"5", "VIDIN", "10", "VID"}};
+      {"Ch #", "Data Type", "Ch ID", "Data Source"},
+      {"1", "TIMEIN", "1", "TIME"},
+      {"2", "PCMIN", "2", "PCMA"},
+      {"3", "ANAIN", "3", "ANA"},
+      {"4", "PCMIN", "5", "PCMB"},
+      {"5", "VIDIN", "10", "VID"}};
   EXPECT_EQ(chooser.RecorderRows(), expected);
   EXPECT_EQ(kRecorderDisplayHelpLines[2],
             "WARNING.  This is the TMATS information only, not necessarily ");

@@ -1,6 +1,5 @@
 // tessel-cli convert: the road from a recording to the setup files, without a screen.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -38,9 +37,9 @@ class ConvertCli : public ::testing::Test {
 TEST_F(ConvertCli, WritesTheSetupFilesOfEveryVideoChannel) {
   if (!tessel::test::RecordingsAvailable()) GTEST_SKIP() << "no sample recordings";
   int status = -1;
-  const std::string output = RunCli(
-      "convert '" + tessel::test::RecordingPath("sample.c10") + "' --project out/flight.prj --no-run",
-      status);
+  const std::string output = RunCli("convert '" + tessel::test::RecordingPath("sample.c10") +
+                                        "' --project out/flight.prj --no-run",
+                                    status);
   ASSERT_EQ(status, 0) << output;
   for (int i = 1; i <= 8; ++i) {
     const std::string n = std::to_string(i);
@@ -89,16 +88,17 @@ TEST_F(ConvertCli, PcmChannelsTakeTheirTmatsFormatAndTheSettings) {
   ASSERT_TRUE(tessel::WriteSyntheticRecording(options, recording).ok);
 
   int status = -1;
-  const std::string output =
-      RunCli("convert pcm.c10 --project out/run7.prj --channel 3 --channel 99 --channel 2 "
-             "--set 2:frames-per-interrupt=300 --set 2:bit-rate=750000 --no-run",
-             status);
+  const std::string output = RunCli(
+      "convert pcm.c10 --project out/run7.prj --channel 3 --channel 99 --channel 2 "
+      "--set 2:frames-per-interrupt=300 --set 2:bit-rate=750000 --no-run",
+      status);
   ASSERT_EQ(status, 0) << output;
   EXPECT_NE(output.find("stream 1: channel 3 PCM INPUT"), std::string::npos) << output;
   EXPECT_NE(output.find("stream 2: channel 2 PCM INPUT"), std::string::npos) << output;
   EXPECT_NE(output.find("note: channel 99 dropped"), std::string::npos) << output;
   EXPECT_NE(output.find("ERROR: Invalid Type Data or ChID for stream 2"), std::string::npos);
-  EXPECT_NE(output.find("note: stream 2: frames-per-interrupt 300 taken as 255"), std::string::npos);
+  EXPECT_NE(output.find("note: stream 2: frames-per-interrupt 300 taken as 255"),
+            std::string::npos);
 
   tessel::pcmsetupinfo first;
   tessel::pcmsetupinfo second;
@@ -135,8 +135,8 @@ TEST_F(ConvertCli, ProjectDirectoryWithoutWritePermissionIsReported) {
   fs::create_directory(dir_.path() / "locked");
   fs::permissions(dir_.path() / "locked", fs::perms::owner_read | fs::perms::owner_exec);
   int status = -1;
-  const std::string output = RunCli("convert '" + sample + "' --project locked/flight.prj --channel 13 --no-run",
-                  status);
+  const std::string output =
+      RunCli("convert '" + sample + "' --project locked/flight.prj --channel 13 --no-run", status);
   fs::permissions(dir_.path() / "locked", fs::perms::owner_all);
   EXPECT_EQ(status, 1) << output;
   EXPECT_EQ(Count(output, "NOT WRITTEN"), 5u) << output;
@@ -160,9 +160,9 @@ TEST_F(ConvertCli, HelpNamesTheDecomFields) {
   int status = -1;
   const std::string output = RunCli("convert --help", status);
   EXPECT_EQ(status, 0);
-  for (const char* field : {"fsp-position", "fsp-bits", "fsp ", "word-length", "msb-first",
-                            "words", "sfid-start", "sfid-word", "sfid-bit", "bit-rate",
-                            "frames-per-interrupt", "gmode", "Tessel.Log"}) {
+  for (const char* field :
+       {"fsp-position", "fsp-bits", "fsp ", "word-length", "msb-first", "words", "sfid-start",
+        "sfid-word", "sfid-bit", "bit-rate", "frames-per-interrupt", "gmode", "Tessel.Log"}) {
     EXPECT_NE(output.find(field), std::string::npos) << field;
   }
 }
