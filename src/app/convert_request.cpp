@@ -285,6 +285,10 @@ std::vector<ConvertChannel> DefaultConvertChannels(const RGroupTable& table) {
 
 ConvertSetupReport SetUpConversion(RunState& state, const ConvertRequest& request) {
   ConvertSetupReport report;
+  if (request.project.empty()) {
+    report.errors.push_back("no project file given");
+    return report;
+  }
   if (request.channels.size() > static_cast<std::size_t>(kMaxStreams)) {
     report.errors.push_back("at most 8 channels can be converted");
     return report;

@@ -87,6 +87,11 @@ TmatsReadResult StreamChooser::Open() {
   const TmatsReadResult read =
       ReadTmatsFromRecording(state_.Ch10FileName, state_.debug.DebugFirstPacket, state_.tmats,
                              PGroupHooks(state_.pgroups));
+  if (read.status == TmatsRecordStatus::NotOpened) {
+    // No channel of an earlier recording may pass for one of this recording.
+    state_.tmats = TmatsTables{};
+    state_.pgroups.groups.clear();
+  }
   state_.Ch10FileSize = read.file_size;
   recorder_rows_ = RecorderDisplayRows(state_.tmats.r);
   return read;

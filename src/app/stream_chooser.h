@@ -58,7 +58,8 @@ class StreamChooser {
 
   // Marks the dialog accepted, makes stream 0 current, sets the stream table aside for
   // Cancel, makes the stream count at least 1 and reads the recording's TMATS into the
-  // run state's tables (with the "First Packet" dumps when that switch is on).
+  // run state's tables (with the "First Packet" dumps when that switch is on); a
+  // recording that cannot be opened leaves the tables empty.
   TmatsReadResult Open();
 
   // --- What the view shows ---

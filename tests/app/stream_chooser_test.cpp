@@ -216,5 +216,18 @@ TEST_F(StreamChooserTest, ValidationResetsEverySetup) {
   EXPECT_TRUE(state->config().PcmSetups[0].DecomSetupFileName.empty());
 }
 
+TEST_F(StreamChooserTest, UnreadableRecordingLeavesNoChannelOfTheEarlierOne) {
+  chooser.Open();
+  ASSERT_FALSE(state->tmats.r.channels.empty());
+  state->Ch10FileName = log.dir().File("gone.c10");
+  StreamChooser again(*state);
+  EXPECT_EQ(again.Open().status, TmatsRecordStatus::NotOpened);
+  EXPECT_TRUE(state->tmats.r.channels.empty());
+  EXPECT_TRUE(state->pgroups.groups.empty());
+  ui.prompt_answers = {"2"};
+  again.RecorderDataTypeClick(kTmatsChannelPcm);
+  EXPECT_FALSE(again.Close());
+}
+
 }  // namespace
 }  // namespace tessel
