@@ -82,8 +82,8 @@ std::string Json(std::string_view text) {
 
 std::string FrameTimeText(const ArkTime& t) {
   char text[48];
-  std::snprintf(text, sizeof text, "%03d:%02d:%02d:%02d.%06d", t.day, t.hours, t.minutes,
-                t.seconds, t.microseconds);
+  std::snprintf(text, sizeof text, "%03d:%02d:%02d:%02d.%06d", t.day, t.hours, t.minutes, t.seconds,
+                t.microseconds);
   return text;
 }
 

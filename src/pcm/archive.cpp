@@ -13,9 +13,7 @@ namespace tessel {
 
 // The archive writers' access to ArkFile's buffered writes.
 struct ArkFileAccess {
-  static bool Write(ArkFile& f, const void* data, std::size_t size) {
-    return f.Write(data, size);
-  }
+  static bool Write(ArkFile& f, const void* data, std::size_t size) { return f.Write(data, size); }
   static bool WriteZeros(ArkFile& f, std::size_t size) { return f.WriteZeros(size); }
   static bool SeekTo(ArkFile& f, std::int64_t position) { return f.SeekTo(position); }
   static bool Fail(ArkFile& f, const std::string& reason) { return f.Fail(reason); }
@@ -133,8 +131,7 @@ std::array<std::uint16_t, 4> ArkTimeBcd(double t) {
           Bcd(us / 1'000, us / 100, us / 10, us)};
 }
 
-std::array<std::uint16_t, kArkFrameHeaderWordCount> ArkFrameHeaderWords(int subframe_id,
-                                                                         double t) {
+std::array<std::uint16_t, kArkFrameHeaderWordCount> ArkFrameHeaderWords(int subframe_id, double t) {
   const std::array<std::uint16_t, 4> bcd = ArkTimeBcd(t);
   return {SwapBytes16(bcd[0]), SwapBytes16(bcd[1]), SwapBytes16(bcd[2]), SwapBytes16(bcd[3]),
           static_cast<std::uint16_t>(0x7000U | (static_cast<std::uint32_t>(subframe_id) & 0x3FFU))};
@@ -154,8 +151,8 @@ arkheaderstruct BuildArkHeader(const decomsetupstruct& setup, int stream_index,
   header.BlockSizeMisc = kArkMiscBytes;
   header.BlockSizeSerial = (words + kArkFrameHeaderWordCount) * frames * 2;
   header.BlockSizeDevice = static_cast<std::int32_t>(tags * sizeof(double));
-  header.BlockSizeTotal = header.BlockSizeMisc + header.BlockSizeSerial +
-                          header.BlockSizeDevice + kArkTimeStampBytes;
+  header.BlockSizeTotal =
+      header.BlockSizeMisc + header.BlockSizeSerial + header.BlockSizeDevice + kArkTimeStampBytes;
   header.StreamId = stream_index;
   header.WordsPerFrame = words;
   header.NumSubframes = setup.NumSubframes;
@@ -169,9 +166,9 @@ arkheaderstruct BuildArkHeader(const decomsetupstruct& setup, int stream_index,
   for (std::size_t i = 0; i < tags; ++i) {
     header.StatusTagNames.push_back(tag_names[i].substr(0, kArkMaxTagName));
   }
-  const double frame_time = setup.BitRate > 0
-                                ? static_cast<double>(words) * setup.CommonWordLength / setup.BitRate
-                                : kDefaultFrameTime;
+  const double frame_time =
+      setup.BitRate > 0 ? static_cast<double>(words) * setup.CommonWordLength / setup.BitRate
+                        : kDefaultFrameTime;
   // A frame without bits has no rate (rather than an infinite one).
   header.FrameRate = frame_time > 0.0 ? 1.0 / frame_time : 0.0;
   header.Notes[kArkNoteCount - 1] = ArkDescription(header.BlockSizeSerial, tags);

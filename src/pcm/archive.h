@@ -85,9 +85,9 @@ inline constexpr std::string_view kArkFrameRateLabel = "Serial Frame Rate (Hz) :
 // The header record the header text is written from.
 struct arkheaderstruct {
   std::int32_t Version = kArkVersion;
-  double StartTime = 0.0;  // time of year of the first block; 0 until one is written
-  double StopTime = 0.0;   // time of year of the last minor frame written
-  std::int32_t BlockSizeTotal = 0;   // time stamp + misc + serial + device bytes
+  double StartTime = 0.0;           // time of year of the first block; 0 until one is written
+  double StopTime = 0.0;            // time of year of the last minor frame written
+  std::int32_t BlockSizeTotal = 0;  // time stamp + misc + serial + device bytes
   std::int32_t BlockSizeMisc = kArkMiscBytes;
   std::int32_t BlockSizeSerial = 0;  // (WordsPerFrame + 5) x FramesPerInterrupt x 2
   std::int32_t BlockSizeDevice = 0;  // device values x 8
@@ -101,8 +101,8 @@ struct arkheaderstruct {
   std::int32_t Application = kArkApplication;
   std::int32_t CardIndex = 0;  // the stream index again
   std::string SetupFileName;
-  std::vector<std::string> StatusTagNames;  // one per device value, at most 40
-  double FrameRate = 0.0;                   // minor frames per second
+  std::vector<std::string> StatusTagNames;       // one per device value, at most 40
+  double FrameRate = 0.0;                        // minor frames per second
   std::array<std::string, kArkNoteCount> Notes;  // three empty notes, the description
 };
 
@@ -163,8 +163,7 @@ ArkTime SplitArkTime(double t);
 std::array<std::uint16_t, 4> ArkTimeBcd(double t);
 // The five header words of a minor frame as they go into the record: words 1 to 4
 // byte-exchanged, word 5 = 0x7000 | (subframe_id & 0x3FF).
-std::array<std::uint16_t, kArkFrameHeaderWordCount> ArkFrameHeaderWords(int subframe_id,
-                                                                         double t);
+std::array<std::uint16_t, kArkFrameHeaderWordCount> ArkFrameHeaderWords(int subframe_id, double t);
 
 // --- Header record and text ---
 

@@ -146,8 +146,8 @@ bool ReadHeaderRecord(ArkHeaderInfo& info, std::string& error) {
     const std::string* value = info.Field(name);
     std::int32_t number = 0;
     if (value == nullptr || !ToInt32(*value, number)) {
-      const std::string what = value == nullptr ? "no " + name + " line"
-                                                 : name + " is not a number: " + *value;
+      const std::string what =
+          value == nullptr ? "no " + name + " line" : name + " is not a number: " + *value;
       if (f.required) {
         error = what;
         return false;
@@ -166,8 +166,8 @@ bool ReadHeaderRecord(ArkHeaderInfo& info, std::string& error) {
     error = "BlockSizeMisc (bytes) is not 4";
     return false;
   }
-  const std::int64_t sum = std::int64_t{kArkTimeStampBytes} + h.BlockSizeMisc +
-                           h.BlockSizeSerial + h.BlockSizeDevice;
+  const std::int64_t sum =
+      std::int64_t{kArkTimeStampBytes} + h.BlockSizeMisc + h.BlockSizeSerial + h.BlockSizeDevice;
   if (h.BlockSizeSerial < 0 || h.BlockSizeDevice < 0 || h.BlockSizeTotal != sum) {
     error = "the block sizes do not add up: total " + Count(h.BlockSizeTotal) + ", serial " +
             Count(h.BlockSizeSerial) + ", device " + Count(h.BlockSizeDevice);
@@ -191,13 +191,12 @@ bool ReadHeaderRecord(ArkHeaderInfo& info, std::string& error) {
 
   const std::int64_t frame_words = std::int64_t{h.WordsPerFrame} + kArkFrameHeaderWordCount;
   const std::string* header_words = info.Field(NameOf(kArkHeaderWordsLabel));
-  info.frames_decodable =
-      header_words != nullptr && *header_words == "5" && h.WordsPerFrame >= 0 &&
-      h.FramesPerInterrupt >= 0 && frame_words * h.FramesPerInterrupt * 2 == h.BlockSizeSerial;
+  info.frames_decodable = header_words != nullptr && *header_words == "5" && h.WordsPerFrame >= 0 &&
+                          h.FramesPerInterrupt >= 0 &&
+                          frame_words * h.FramesPerInterrupt * 2 == h.BlockSizeSerial;
   if (!info.frames_decodable) {
     info.problems.push_back("the serial block is not " + Count(h.FramesPerInterrupt) +
-                            " frames of 5 header words and " + Count(h.WordsPerFrame) +
-                            " words");
+                            " frames of 5 header words and " + Count(h.WordsPerFrame) + " words");
   }
   if (h.BlockSizeDevice % 8 != 0 ||
       h.StatusTagNames.size() != static_cast<std::size_t>(h.BlockSizeDevice / 8)) {
@@ -215,8 +214,7 @@ const std::string* ArkHeaderInfo::Field(std::string_view name) const {
   return nullptr;
 }
 
-bool ParseArkHeader(std::span<const std::uint8_t> bytes, ArkHeaderInfo& info,
-                    std::string& error) {
+bool ParseArkHeader(std::span<const std::uint8_t> bytes, ArkHeaderInfo& info, std::string& error) {
   info = ArkHeaderInfo{};
   error.clear();
   if (bytes.size() < static_cast<std::size_t>(kArkRecordsOffset)) {
@@ -281,8 +279,8 @@ ArkFrameHeader DecodeArkFrameHeader(
   header.time.hours = d[4] * 10 + d[5];
   header.time.minutes = d[6] * 10 + d[7];
   header.time.seconds = d[8] * 10 + d[9];
-  header.time.microseconds = d[10] * 100'000 + d[11] * 10'000 + d[12] * 1'000 + d[13] * 100 +
-                             d[14] * 10 + d[15];
+  header.time.microseconds =
+      d[10] * 100'000 + d[11] * 10'000 + d[12] * 1'000 + d[13] * 100 + d[14] * 10 + d[15];
   header.subframe_id = words[4] & 0x3FF;
   header.marker_ok = (words[4] & 0xFC00) == 0x7000;
   return header;

@@ -34,7 +34,7 @@ struct ArkHeaderInfo {
   int start_year = 0;                  // the year on the Start Time line
   int stop_year = 0;                   // the year on the Stop Time line
   std::size_t fill_bytes = 0;          // 'A' bytes between the last line and the final CR LF
-  bool frames_decodable = false;  // the serial block is whole frames of WordsPerFrame + 5 words
+  bool frames_decodable = false;      // the serial block is whole frames of WordsPerFrame + 5 words
   std::vector<std::string> problems;  // what is odd but leaves the records readable
 
   // The value of the first field named `name`; nullptr when there is none.
@@ -53,7 +53,7 @@ bool ParseArkTimeText(std::string_view text, double& seconds);
 // The five header words of a minor frame read back.
 struct ArkFrameHeader {
   std::array<std::uint16_t, kArkFrameHeaderWordCount> words{};  // as stored in the record
-  ArkTime time;             // from the BCD of words 1 to 4
+  ArkTime time;                                                 // from the BCD of words 1 to 4
   bool time_is_bcd = false;  // every nibble a decimal digit and word 1's top nibble 0
   int subframe_id = 0;       // bits 9 to 0 of word 5
   bool marker_ok = false;    // bits 15 to 10 of word 5 are 011100 (0x7000)

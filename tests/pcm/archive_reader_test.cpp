@@ -149,9 +149,9 @@ TEST(ParseArkTimeText, AcceptsOnlyTheTimeOfYearForm) {
   EXPECT_NEAR(t, kStart, 1e-6);
   EXPECT_TRUE(ParseArkTimeText("000:00:00:00.000000", t));
   EXPECT_EQ(t, 0.0);
-  for (const char* text : {"XXX:XX:XX:XX.XXXXXX", "123:24:00:00.000000", "123:12:60:00.000000",
-                           "123:12:34:60.000000", "123:12:34:56.78901", "", "-12:12:34:56.789012",
-                           "123-12:34:56.789012"}) {
+  for (const char* text :
+       {"XXX:XX:XX:XX.XXXXXX", "123:24:00:00.000000", "123:12:60:00.000000", "123:12:34:60.000000",
+        "123:12:34:56.78901", "", "-12:12:34:56.789012", "123-12:34:56.789012"}) {
     EXPECT_FALSE(ParseArkTimeText(text, t)) << text;
   }
 }
@@ -189,7 +189,8 @@ TEST_F(ArchiveReading, UnusableHeadersAreRefusedWithTheReason) {
        "the file holds 3000 bytes, fewer than the 5121-byte header"},
       {no_nul, "the header is not 5120 bytes of text ended by CR LF and a NUL"},
       {no_crlf, "the header is not 5120 bytes of text ended by CR LF and a NUL"},
-      {std::vector<std::uint8_t>(6000, 0), "the header is not 5120 bytes of text ended by CR LF and a NUL"},
+      {std::vector<std::uint8_t>(6000, 0),
+       "the header is not 5120 bytes of text ended by CR LF and a NUL"},
       {Replaced("VELTRANE 8.0", "VELTRANE 9.0"),
        "the first line is not \"VELTRANE 8.0 ARCHIVE FILE FORMAT\""},
       {Replaced("BlockSizeTotal (", "BlockSizeTotaX ("), "no BlockSizeTotal (bytes) line"},
@@ -217,10 +218,12 @@ TEST_F(ArchiveReading, UnusableHeadersAreRefusedWithTheReason) {
 
 TEST_F(ArchiveReading, OddButReadableHeadersAreNoted) {
   // Frames that do not fill the serial block cannot be split, but the records can be read.
-  ASSERT_TRUE(OpenBytes(Replaced("Serial Frames Per Interrupt :2", "Serial Frames Per Interrupt :3")));
+  ASSERT_TRUE(
+      OpenBytes(Replaced("Serial Frames Per Interrupt :2", "Serial Frames Per Interrupt :3")));
   EXPECT_FALSE(reader.header().frames_decodable);
-  EXPECT_EQ(reader.header().problems,
-            std::vector<std::string>{"the serial block is not 3 frames of 5 header words and 4 words"});
+  EXPECT_EQ(
+      reader.header().problems,
+      std::vector<std::string>{"the serial block is not 3 frames of 5 header words and 4 words"});
   ArkRecord record;
   ASSERT_TRUE(reader.ReadRecord(0, record));
   EXPECT_TRUE(record.frames.empty());
@@ -230,8 +233,10 @@ TEST_F(ArchiveReading, OddButReadableHeadersAreNoted) {
   EXPECT_EQ(reader.header().problems,
             std::vector<std::string>{"Start Time is not a time of year and a year"});
   ASSERT_TRUE(OpenBytes(Replaced("AAAA\r\n", "AAxA\r\n")));
-  EXPECT_EQ(reader.header().problems, std::vector<std::string>{"the fill holds bytes other than 'A'"});
-  ASSERT_TRUE(OpenBytes(Replaced("Status Tag Name :D__72_SPARE2", "Status Tag XXXX :D__72_SPARE2")));
+  EXPECT_EQ(reader.header().problems,
+            std::vector<std::string>{"the fill holds bytes other than 'A'"});
+  ASSERT_TRUE(
+      OpenBytes(Replaced("Status Tag Name :D__72_SPARE2", "Status Tag XXXX :D__72_SPARE2")));
   EXPECT_EQ(reader.header().problems,
             std::vector<std::string>{"the device block does not hold one value per tag name"});
 }

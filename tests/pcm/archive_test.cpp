@@ -48,7 +48,9 @@ std::uint16_t U16At(const std::vector<std::uint8_t>& bytes, std::size_t offset) 
 // An archive in a private directory, dated 2024.
 class ArchiveFile : public ::testing::Test {
  protected:
-  ArchiveFile() { file.SetYearSource([this] { return year; }); }
+  ArchiveFile() {
+    file.SetYearSource([this] { return year; });
+  }
   std::string Path() const { return dir.File("T_STREAM_1.ARK"); }
   std::vector<std::uint8_t> Bytes() const { return test::ReadWholeFile(Path()); }
 
@@ -114,10 +116,10 @@ TEST(BuildArkHeader, FrameRateLine) {
     std::string line;
   };
   const std::vector<Case> cases = {
-      {256, 0, "Serial Frame Rate (Hz) :100.0   "},       // no bit rate: 0.01 s frames
-      {256, 1'024'000, "Serial Frame Rate (Hz) :250.0   "},  // 4 ms frames
+      {256, 0, "Serial Frame Rate (Hz) :100.0   "},            // no bit rate: 0.01 s frames
+      {256, 1'024'000, "Serial Frame Rate (Hz) :250.0   "},    // 4 ms frames
       {1, 2'000'000'000, "Serial Frame Rate (Hz) :1250000 "},  // the number cut to 7
-      {0, 1'024'000, "Serial Frame Rate (Hz) :0.0     "},     // a frame without bits
+      {0, 1'024'000, "Serial Frame Rate (Hz) :0.0     "},      // a frame without bits
   };
   for (const Case& c : cases) {
     const auto setup = ArkSetup(c.words, 1, c.bit_rate);
@@ -211,8 +213,8 @@ TEST_F(ArchiveFile, HeaderTextOfASmallSetup) {
   ASSERT_EQ(bytes.size(), 5121u);
   EXPECT_EQ(Text(bytes, 0, bytes.size()), expected);
   EXPECT_TRUE(offsets.ok);
-  EXPECT_EQ(offsets.start_line, 60);   // after the 32- and 24-character lines
-  EXPECT_EQ(offsets.stop_line, 104);   // after the 42-character Start line
+  EXPECT_EQ(offsets.start_line, 60);  // after the 32- and 24-character lines
+  EXPECT_EQ(offsets.stop_line, 104);  // after the 42-character Start line
 }
 
 TEST(ArkHeaderText, ControlCharactersInTextsBecomeBlanks) {
@@ -226,7 +228,8 @@ TEST(ArkHeaderText, ControlCharactersInTextsBecomeBlanks) {
   // The text has one CR LF per line and one after the fill.
   const std::string text = ArkHeaderText(h, 2024);
   std::size_t breaks = 0;
-  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) {
+  for (std::size_t at = text.find("\r\n"); at != std::string::npos;
+       at = text.find("\r\n", at + 2)) {
     ++breaks;
   }
   EXPECT_EQ(breaks, lines.size() + 1);
@@ -244,9 +247,17 @@ TEST_F(ArchiveFile, HeaderThatCannotBeWrittenFailsTheFile) {
        "the header lines do not fit in 5118 bytes"},
       {"total", [](arkheaderstruct& h) { h.BlockSizeTotal += 2; },
        "the header's block sizes do not add up"},
-      {"misc", [](arkheaderstruct& h) { h.BlockSizeMisc = 6; h.BlockSizeTotal += 2; },
+      {"misc",
+       [](arkheaderstruct& h) {
+         h.BlockSizeMisc = 6;
+         h.BlockSizeTotal += 2;
+       },
        "the header's block sizes do not add up"},
-      {"negative", [](arkheaderstruct& h) { h.BlockSizeSerial = -100; h.BlockSizeTotal -= 130; },
+      {"negative",
+       [](arkheaderstruct& h) {
+         h.BlockSizeSerial = -100;
+         h.BlockSizeTotal -= 130;
+       },
        "the header's block sizes do not add up"},
   };
   for (const Case& c : cases) {
@@ -272,8 +283,8 @@ TEST(ArkTime, SplitRoundsMicrosecondsAndCarries) {
   const std::vector<Case> cases = {
       {0.0, {0, 0, 0, 0, 0}},
       {86'400.0 * 123 + 45'296.789012, {123, 12, 34, 56, 789'012}},
-      {0.0078125, {0, 0, 0, 0, 7'812}},       // 7 812.5 us: an exact half goes down
-      {59.9999996, {0, 0, 1, 0, 0}},          // rounds to a whole second: carried
+      {0.0078125, {0, 0, 0, 0, 7'812}},                  // 7 812.5 us: an exact half goes down
+      {59.9999996, {0, 0, 1, 0, 0}},                     // rounds to a whole second: carried
       {86'400.0 * 2 + 86'399.9999997, {3, 0, 0, 0, 0}},  // carried on into the day
       {3'599.9999999, {0, 1, 0, 0, 0}},
       {kMaxTimeOfYear, {367, 0, 0, 0, 0}},
@@ -336,7 +347,8 @@ TEST_F(ArchiveFile, RecordsAreWholeBlocksAfterTheHeader) {
     const auto devices = ArkDeviceValues(100.25, 1e6, 2);
     EXPECT_TRUE(WriteArkRecord(ark, 100.25, serial, devices));
     // Too few words and values are padded with zeros, too many are cut.
-    EXPECT_TRUE(WriteArkRecord(ark, 200.5, std::span(serial).first(3), std::span(devices).first(1)));
+    EXPECT_TRUE(
+        WriteArkRecord(ark, 200.5, std::span(serial).first(3), std::span(devices).first(1)));
     std::vector<std::uint16_t> longer(70'000, 0xAAAA);
     EXPECT_TRUE(WriteArkRecord(ark, 300.0, longer, std::vector<double>(20, 9.0)));
     EXPECT_EQ(ark.records_written(), 3);
