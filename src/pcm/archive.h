@@ -49,7 +49,7 @@ inline constexpr std::size_t kArkFrameRateLineWidth = 32;
 inline constexpr std::size_t kArkMaxSetupFileName = 259;
 inline constexpr std::size_t kArkMaxTagName = 32;
 // Bytes of records ArkFile collects before handing them to the system.
-inline constexpr std::size_t kArkDefaultBufferSize = std::size_t{4} << 20;
+inline constexpr std::size_t kArkDefaultBufferSize = std::size_t{1} << 20;
 
 inline constexpr std::string_view kArkTitleLine = "VELTRANE 8.0 ARCHIVE FILE FORMAT";
 inline constexpr std::string_view kArkNotesStartLine = "....PROJECT NOTES....";
