@@ -8,6 +8,7 @@
 
 #include "setup/decom_setup.h"
 #include "support/format.h"
+#include "support/log.h"
 
 namespace tessel {
 
@@ -446,6 +447,12 @@ bool WriteArkRecord(ArkFile& file, double time_stamp, std::span<const std::uint1
                        ArkFileAccess::WriteZeros(file, device_bytes - values);
   if (written) ++ArkFileAccess::Records(file);
   return written;
+}
+
+bool LogArkWriteFailure(ArkFile& file) {
+  if (!file.TakeFailureToReport()) return false;
+  LogError(file.error(), 1, true);
+  return true;
 }
 
 bool UpdateArkTimes(ArkFile& file, std::int64_t start_offset, double start_time,

@@ -276,6 +276,9 @@ ArkLineOffsets WriteArkHeader(ArkFile& file, const arkheaderstruct& header);
 // sizes, so every record has exactly BlockSizeTotal bytes. False once the file failed.
 bool WriteArkRecord(ArkFile& file, double time_stamp, std::span<const std::uint16_t> serial_words,
                     std::span<const double> device_values);
+// Logs the file's first failure, once: LogError(error(), code 1, box shown), so the
+// line names the file and the system's reason. True when it logged.
+bool LogArkWriteFailure(ArkFile& file);
 // Rewrites the Start and Stop lines in place with the given times and the current year,
 // then returns to the previous position. A line that would not keep its length is not
 // written (false), so nothing after it is overwritten.

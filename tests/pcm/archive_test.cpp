@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "common/log_session.h"
 #include "common/test_files.h"
 #include "pcm/archive_builder.h"
 #include "support/files.h"
 #include "support/format.h"
+#include "support/ui.h"
 
 namespace tessel {
 namespace {
@@ -495,6 +497,32 @@ TEST_F(ArchiveFile, NothingIsWrittenAfterTheFirstFailedWrite) {
   EXPECT_FALSE(ark.Close());
   EXPECT_EQ(ark.error(), "cannot write " + Path() + ": " + SystemErrorText(EIO));
   EXPECT_EQ(test::ReadWholeFile(Path()).size(), 5121u + 630);
+}
+
+TEST(ArkWriteFailure, IsLoggedOnceWithTheFileAndTheReasonInABox) {
+  test::LogSession log;
+  ScriptedUserInterface ui;
+  ScopedUserInterface scoped_ui(&ui);
+  const std::string path = log.dir().File("P_STREAM_1.ARK");
+  ArkFile ark;
+  ASSERT_TRUE(ark.Create(path));
+  EXPECT_FALSE(LogArkWriteFailure(ark));  // a sound file: nothing to log
+  const auto setup = ArkSetup(256, 1);
+  WriteArkHeader(ark, BuildArkHeader(*setup, 0, "S", ArkTagNames()));
+  {
+    WriteFaultGuard fault(100, ENOSPC);
+    EXPECT_FALSE(ark.Close());
+  }
+  EXPECT_TRUE(LogArkWriteFailure(ark));
+  EXPECT_FALSE(LogArkWriteFailure(ark));
+  const std::string message = "cannot write " + path + ": " + SystemErrorText(ENOSPC);
+  const std::vector<test::LogLine> lines = log.Lines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].code, "000001");
+  EXPECT_EQ(lines[0].message, message);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].caption, "ERROR");
+  EXPECT_EQ(ui.boxes[0].text, message);
 }
 
 TEST_F(ArchiveFile, CreateFailureSaysWhy) {
