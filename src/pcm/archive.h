@@ -220,7 +220,8 @@ class ArkFile {
   // "cannot write <file>: <reason>" after the first failure, else empty.
   const std::string& error() const { return error_.empty() ? out_.error() : error_; }
   const std::string& path() const { return out_.path(); }
-  // True once, the first time it is asked after a failure: the caller reports it then.
+  // True once, the first time it is asked after a failure (a failed Create included):
+  // the caller reports the failure then.
   bool TakeFailureToReport();
 
   // The clock of the Start and Stop lines' year (the calendar year by default).
