@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "commands.h"
 #include "support/version.h"
 #include "synth_command.h"
 
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", std::string("tessel-cli ") + tessel::kProgramVersion);
   app.require_subcommand(0, 1);
   tessel::cli::AddSynthCommand(app);
+  tessel::cli::AddArkCommand(app);
   CLI11_PARSE(app, argc, argv);
   if (app.get_subcommands().empty()) {
     std::fputs(app.help().c_str(), stdout);

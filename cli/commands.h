@@ -1,0 +1,12 @@
+// The subcommands of tessel-cli. Each adds itself to the application; main registers
+// each with one call.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+namespace tessel::cli {
+
+// "ark ARCHIVE [--frames N] [--json]": shows an archive file's header, records and frames.
+void AddArkCommand(CLI::App& app);
+
+}  // namespace tessel::cli
