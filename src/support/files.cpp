@@ -1,5 +1,10 @@
 #include "support/files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -9,11 +14,6 @@
 #include <mutex>
 #include <system_error>
 #include <utility>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/types.h>
-#include <unistd.h>
 
 #include "support/log.h"
 
@@ -32,7 +32,9 @@ constexpr std::size_t kOutputBufferSize = 64 * 1024;
 // Largest single read or write handed to the system (Linux moves at most ~2 GiB at once).
 constexpr std::size_t kMaxSystemTransfer = std::size_t{1} << 30;
 
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
+bool IsBlankOrControl(char c) {
+  return static_cast<unsigned char>(c) <= 32;
+}
 
 // The injected write failure of SetWriteFaultForTesting.
 struct WriteFault {
@@ -66,9 +68,12 @@ ssize_t SystemWrite(int fd, const std::uint8_t* data, std::size_t size) {
 
 int SeekWhence(SeekOrigin origin) {
   switch (origin) {
-    case SeekOrigin::Begin: return SEEK_SET;
-    case SeekOrigin::Current: return SEEK_CUR;
-    case SeekOrigin::End: return SEEK_END;
+    case SeekOrigin::Begin:
+      return SEEK_SET;
+    case SeekOrigin::Current:
+      return SEEK_CUR;
+    case SeekOrigin::End:
+      return SEEK_END;
   }
   return SEEK_SET;
 }
@@ -105,7 +110,9 @@ std::string SystemErrorText(int error_number) {
 
 // --- InputFile ---
 
-InputFile::~InputFile() { Close(); }
+InputFile::~InputFile() {
+  Close();
+}
 
 InputFile::InputFile(InputFile&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
@@ -216,11 +223,15 @@ std::int64_t SeekFile(InputFile& file, SeekOrigin origin, std::int64_t offset) {
   return position;
 }
 
-std::int64_t FilePosition(const InputFile& file) { return file.Position(); }
+std::int64_t FilePosition(const InputFile& file) {
+  return file.Position();
+}
 
 // --- OutputFile ---
 
-OutputFile::~OutputFile() { Close(); }
+OutputFile::~OutputFile() {
+  Close();
+}
 
 OutputFile::OutputFile(OutputFile&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
@@ -311,13 +322,17 @@ bool OutputFile::Write(const void* data, std::size_t size) {
   return true;
 }
 
-bool OutputFile::WriteText(std::string_view text) { return Write(text.data(), text.size()); }
+bool OutputFile::WriteText(std::string_view text) {
+  return Write(text.data(), text.size());
+}
 
 bool OutputFile::WriteLine(std::string_view text) {
   return WriteText(text) && WriteText("\r\n");
 }
 
-bool OutputFile::WriteByte(std::uint8_t value) { return Write(&value, 1); }
+bool OutputFile::WriteByte(std::uint8_t value) {
+  return Write(&value, 1);
+}
 
 bool OutputFile::WriteInt32(std::uint32_t value) {
   const std::array<std::uint8_t, 4> bytes{

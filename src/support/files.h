@@ -76,9 +76,11 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  // Creates (or empties) the file. False with error() set when it cannot be created.
+  // Creates (or empties) the file. False with error() "cannot create <file>: <reason>"
+  // when it cannot be created.
   bool Create(const std::string& path);
-  // Opens an existing file for update at its start (used to rewrite header lines).
+  // Opens an existing file for update at its start (used to rewrite header lines);
+  // false with error() "cannot open <file>: <reason>".
   bool OpenForUpdate(const std::string& path);
   bool Write(const void* data, std::size_t size);
   bool WriteText(std::string_view text);

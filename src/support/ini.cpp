@@ -1,5 +1,8 @@
 #include "support/ini.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -8,9 +11,6 @@
 #include <string_view>
 #include <system_error>
 #include <vector>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "support/files.h"
 #include "support/format.h"
@@ -29,7 +29,9 @@ constexpr std::int64_t kMaxIniFileSize = 4 * 1024 * 1024;
 
 // --- The text form ---
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
@@ -37,7 +39,9 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -136,8 +140,8 @@ enum class LoadResult { Loaded, Missing, Unusable };
 LoadResult LoadFile(const std::string& path, std::string& content) {
   content.clear();
   InputFile file;
-  if (!file.Open(path)) return file.last_errno() == ENOENT ? LoadResult::Missing
-                                                           : LoadResult::Unusable;
+  if (!file.Open(path))
+    return file.last_errno() == ENOENT ? LoadResult::Missing : LoadResult::Unusable;
   std::int64_t size = file.Size();
   if (size < 0 || size > kMaxIniFileSize) return LoadResult::Unusable;
   content.resize(static_cast<std::size_t>(size));
@@ -240,6 +244,9 @@ bool WriteIniString(const std::string& file, const std::string& section, const s
   if (!WritableSection(section) || !WritableKey(key) || !WritableValue(value)) {
     return WriteFailed(file);
   }
+  // One writer at a time, so two writes to one file never lose each other's key.
+  static std::mutex write_lock;
+  std::lock_guard<std::mutex> guard(write_lock);
   std::string content;
   // A file that exists but cannot be read whole is never replaced.
   if (LoadFile(file, content) == LoadResult::Unusable) return WriteFailed(file);

@@ -1,7 +1,11 @@
 // INI settings files: "[section]" lines and "key=value" lines, section and key names
 // matched without regard to case, untouched sections and keys kept as they are, CR LF
-// line ends. Writes are kept in memory per file and committed by FlushIniFile, which
-// writes a temporary file and replaces the original, so a crash never leaves half a file.
+// line ends. Every write rewrites the file at once through a temporary file that then
+// replaces the original, so a crash never leaves half a file and a caller that forgets
+// FlushIniFile loses nothing. Nothing is cached: reads always see the file as it is
+// (a file deleted between writes starts afresh). Values read are at most 1,023
+// characters; a file larger than a settings file can be (4 MiB) is neither read nor
+// replaced.
 #pragma once
 
 #include <string>
@@ -17,13 +21,17 @@ bool ReadIniString(const std::string& file, const std::string& section, const st
 // As ReadIniString, then ParseInt of the value.
 bool ReadIniInt(const std::string& file, const std::string& section, const std::string& key,
                 int& value);
+// Writes key=value in the section, creating file, section and key as needed. Refuses
+// (false) names and values that would break the line structure (CR, LF, '=' in a key,
+// ']' in a section), and never replaces a file that exists but cannot be read whole.
 bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
                     const std::string& value);
 bool WriteIniInt(const std::string& file, const std::string& section, const std::string& key,
                  int value);
 bool WriteIniYesNo(const std::string& file, const std::string& section, const std::string& key,
                    bool value);
-// Commits pending writes of that file to disk; false when it could not be written whole.
+// Makes the file's writes durable on disk and flushes all open stdio streams; false when
+// a write of that file failed (or was refused) since the last flush.
 bool FlushIniFile(const std::string& file);
 
 }  // namespace tessel

@@ -1,5 +1,8 @@
 #include "support/log.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -9,9 +12,6 @@
 #include <memory>
 #include <mutex>
 #include <string_view>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "support/clock.h"
 #include "support/files.h"
@@ -159,8 +159,8 @@ void ShowBox(const std::string& caption, const std::string& text, BoxIcon icon) 
 
 }  // namespace
 
-void LogStart(const std::string& version, const std::string& name,
-              const std::string& sub_directory, const std::string& fallback_name) {
+void LogStart(const std::string& version, const std::string& name, const std::string& sub_directory,
+              const std::string& fallback_name) {
   LogState& state = State();
   std::error_code error;
   std::string start = fs::current_path(error).string();
@@ -233,7 +233,9 @@ double LogClockNow() {
   return state.log ? state.log->clockNow() : TimeOfYearNow();
 }
 
-bool LogIsOpen() { return State().open; }
+bool LogIsOpen() {
+  return State().open;
+}
 
 std::string LogFilePath() {
   LogState& state = State();
@@ -246,8 +248,12 @@ const std::string& StartDirectory() {
   return State().start_directory;
 }
 
-bool ShuttingDown() { return State().shutting_down; }
+bool ShuttingDown() {
+  return State().shutting_down;
+}
 
-void SetShuttingDown(bool value) { State().shutting_down = value; }
+void SetShuttingDown(bool value) {
+  State().shutting_down = value;
+}
 
 }  // namespace tessel

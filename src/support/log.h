@@ -1,7 +1,8 @@
 // The error log: one plain-text file per run, "Tessel.Log" in the start directory.
 //
 // Lines: "%06d" code, two blanks, "%03d:%02d:%02d:%09.6f" time of year, two blanks,
-// the message as given, repair notes, CR LF. Logging before LogStart or after LogEnd
+// the message as given, repair notes, CR LF. A line longer than the 16,384-byte line
+// buffer grows the buffer and is written whole. Logging before LogStart or after LogEnd
 // writes nothing. Every log call first makes StartDirectory the current directory
 // again. Boxes go through the user-interface interface (ui.h).
 #pragma once
