@@ -14,7 +14,7 @@
 namespace tessel {
 namespace {
 
-using test::PacketSpec;
+using test::PacketParts;
 using test::RecordingBuilder;
 
 constexpr std::uint64_t kTicksPerSecond = 10'000'000;
@@ -49,9 +49,9 @@ class FileReaderTest : public ::testing::Test {
   ScopedUserInterface scoped_ui_{&ui_};
 };
 
-PacketSpec Spec(std::uint8_t type, std::uint16_t channel, std::uint64_t ticks,
+PacketParts Spec(std::uint8_t type, std::uint16_t channel, std::uint64_t ticks,
                 std::size_t payload_bytes) {
-  PacketSpec spec;
+  PacketParts spec;
   spec.data_type = type;
   spec.channel = channel;
   test::SetRtcTicks(spec, ticks);
@@ -154,19 +154,19 @@ std::vector<std::uint8_t> Concat(std::vector<std::uint8_t> a, const std::vector<
 
 TEST_F(FileReaderTest, DamagedRecordingsEndTheWalk) {
   const auto good = test::BuildPacket(Spec(0x11, 1, 100, 8));
-  PacketSpec short_length = Spec(0x11, 1, 100, 8);
+  PacketParts short_length = Spec(0x11, 1, 100, 8);
   short_length.packet_length = 20;
-  PacketSpec short_skipped = Spec(0x19, 1, 100, 8);
+  PacketParts short_skipped = Spec(0x19, 1, 100, 8);
   short_skipped.packet_length = 0;
-  PacketSpec beyond_file = Spec(0x19, 1, 100, 8);
+  PacketParts beyond_file = Spec(0x19, 1, 100, 8);
   beyond_file.packet_length = 4000;
-  PacketSpec beyond_file_loaded = Spec(0x40, 1, 100, 8);
+  PacketParts beyond_file_loaded = Spec(0x40, 1, 100, 8);
   beyond_file_loaded.packet_length = 4000;
-  PacketSpec data_longer = Spec(0x09, 1, 100, 8);
+  PacketParts data_longer = Spec(0x09, 1, 100, 8);
   data_longer.data_length = 100000;
-  PacketSpec body_max = Spec(0x40, 1, 100, kCh10MaxBodySize - 4);
-  PacketSpec body_over = Spec(0x40, 1, 100, kCh10MaxBodySize - 3);
-  PacketSpec skipped_huge = Spec(0x19, 1, 100, 3 * filereaderclass::kBlockSize);
+  PacketParts body_max = Spec(0x40, 1, 100, kCh10MaxBodySize - 4);
+  PacketParts body_over = Spec(0x40, 1, 100, kCh10MaxBodySize - 3);
+  PacketParts skipped_huge = Spec(0x19, 1, 100, 3 * filereaderclass::kBlockSize);
 
   const std::string over =
       "Your Packet Size is WAY TOO large..done processing this file.  Size = 1048577.  Max size is "

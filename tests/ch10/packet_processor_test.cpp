@@ -17,7 +17,7 @@
 namespace tessel {
 namespace {
 
-using test::PacketSpec;
+using test::PacketParts;
 
 // A packet as a stream holds it: the record and the payload after the CSDW.
 struct HeldPacket {
@@ -25,7 +25,7 @@ struct HeldPacket {
   std::vector<std::uint8_t> payload;
 };
 
-HeldPacket Hold(const PacketSpec& spec) {
+HeldPacket Hold(const PacketParts& spec) {
   const std::vector<std::uint8_t> bytes = test::BuildPacket(spec);
   HeldPacket held;
   DecodeHeader(bytes, held.record.Header);
@@ -39,7 +39,7 @@ HeldPacket Hold(const PacketSpec& spec) {
 // One processor of each kind sharing the run's IRIG time, in a log session.
 class ProcessorTest : public ::testing::Test {
  protected:
-  void Feed(ch10pktprocessorclass& processor, const PacketSpec& spec) {
+  void Feed(ch10pktprocessorclass& processor, const PacketParts& spec) {
     HeldPacket held = Hold(spec);
     processor.Process(held.record, held.payload);
   }
@@ -74,9 +74,9 @@ class ProcessorTest : public ::testing::Test {
   ch10pktprocessorclass video_{1, kKindVideo, irig_, debug_};
 };
 
-PacketSpec TimeSpec(std::uint32_t csdw, std::uint32_t word1, std::uint32_t word2,
+PacketParts TimeSpec(std::uint32_t csdw, std::uint32_t word1, std::uint32_t word2,
                     std::uint64_t ticks) {
-  PacketSpec spec;
+  PacketParts spec;
   spec.data_type = kDataTypeTimeF1;
   spec.csdw = csdw;
   test::SetRtcTicks(spec, ticks);
@@ -85,8 +85,8 @@ PacketSpec TimeSpec(std::uint32_t csdw, std::uint32_t word1, std::uint32_t word2
   return spec;
 }
 
-PacketSpec PcmSpec(std::uint32_t csdw, std::vector<std::uint8_t> payload, std::uint64_t ticks) {
-  PacketSpec spec;
+PacketParts PcmSpec(std::uint32_t csdw, std::vector<std::uint8_t> payload, std::uint64_t ticks) {
+  PacketParts spec;
   spec.data_type = kDataTypePcmF1;
   spec.channel = 3;
   spec.csdw = csdw;
@@ -133,7 +133,7 @@ TEST_F(ProcessorTest, TimePacketsInBothDateFormats) {
   };
   for (const TimeCase& c : cases) {
     SCOPED_TRACE(c.name);
-    PacketSpec spec = TimeSpec(c.csdw, c.word1, c.word2, 20'000'000);
+    PacketParts spec = TimeSpec(c.csdw, c.word1, c.word2, 20'000'000);
     spec.payload.resize(c.payload_bytes);
     Feed(time_, spec);
     const IrigTimeFields& e = c.expected;
@@ -150,7 +150,7 @@ TEST_F(ProcessorTest, TimePacketsInBothDateFormats) {
 // A time packet whose data length covers only part of its second word: the bytes
 // after the data (filler, checksum) must not reach the day digits.
 TEST_F(ProcessorTest, TimeBytesBeyondTheDataLengthReadAsZero) {
-  PacketSpec spec = TimeSpec(0, 0x12345678, 0x99990343, 0);
+  PacketParts spec = TimeSpec(0, 0x12345678, 0x99990343, 0);
   spec.data_length = 10;  // CSDW + 6 bytes: the day's low 16 bits only
   Feed(time_, spec);
   EXPECT_DOUBLE_EQ(irig_.IrigTime, 343 * 86400.0 + 45296.78);
@@ -277,7 +277,7 @@ TEST_F(ProcessorTest, VideoQueuesHighByteThenLowByte) {
   EXPECT_DOUBLE_EQ(video_.ValueTime(), 1e-6);
   EXPECT_DOUBLE_EQ(ch10pktprocessorclass::ValueTimeFor(kKindPcm, 8e6), 2e-6);
   EXPECT_DOUBLE_EQ(ch10pktprocessorclass::ValueTimeFor(kKindPcm, 0.0), kDefaultValueTime);
-  PacketSpec spec = PcmSpec(0, test::WordsPayload({0x47AB, 0x1234}), 0);
+  PacketParts spec = PcmSpec(0, test::WordsPayload({0x47AB, 0x1234}), 0);
   spec.data_type = kDataTypeVideoF0;
   Feed(video_, spec);
   EXPECT_EQ(video_.Queued(), 4U);
@@ -303,14 +303,14 @@ TEST_F(ProcessorTest, LargestPacketsQueueEveryWord) {
 // as zero: nothing left from a larger earlier packet reaches the queue.
 TEST_F(ProcessorTest, NoStaleBytesReachTheQueue) {
   pcm_.Init(1, 1e-6, 1e-6);
-  PacketSpec shorter = PcmSpec(kThroughput, test::WordsPayload({1, 2, 3, 4}), 0);
+  PacketParts shorter = PcmSpec(kThroughput, test::WordsPayload({1, 2, 3, 4}), 0);
   shorter.data_length = 4 + 5;  // two words and one byte of a third
   HeldPacket held = Hold(shorter);
   held.payload.resize(64, 0x77);  // a larger buffer with old contents behind the data
   pcm_.Process(held.record, held.payload);
   EXPECT_EQ(Drain(pcm_), (std::vector<std::uint16_t>{1, 2, 3}));
 
-  PacketSpec longer = PcmSpec(kThroughput, test::WordsPayload({5, 6}), 0);
+  PacketParts longer = PcmSpec(kThroughput, test::WordsPayload({5, 6}), 0);
   longer.data_length = 4 + 8;  // claims two words more than the packet holds
   Feed(pcm_, longer);
   EXPECT_EQ(Drain(pcm_), (std::vector<std::uint16_t>{5, 6, 0, 0}));
@@ -320,7 +320,7 @@ TEST_F(ProcessorTest, MinimalPacketInfoLines) {
   debug_.DebugMinimalPacketInfo = true;
   Feed(time_, TimeSpec(0, 0x00000100, 0x001, 10'000'000));  // day 1 00:00:01, RTC 1 s
   pcm_.Init(2, 0.5, 1.0);
-  PacketSpec spec = PcmSpec(kThroughput, test::WordsPayload({1, 2, 3, 4, 5}), 30'000'000);
+  PacketParts spec = PcmSpec(kThroughput, test::WordsPayload({1, 2, 3, 4, 5}), 30'000'000);
   spec.sequence = 7;
   Feed(pcm_, spec);
   EXPECT_TRUE(

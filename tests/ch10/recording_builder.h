@@ -17,7 +17,7 @@ inline void AppendU32(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
 }
 
 // Sets the 48-bit relative time counter from a count of 10 MHz ticks.
-inline void SetRtcTicks(PacketSpec& spec, std::uint64_t ticks) {
+inline void SetRtcTicks(PacketParts& spec, std::uint64_t ticks) {
   spec.rtc_low = static_cast<std::uint32_t>(ticks & 0xFFFFFFFFU);
   spec.rtc_high = static_cast<std::uint16_t>((ticks >> 32) & 0xFFFFU);
 }
@@ -32,7 +32,7 @@ inline std::vector<std::uint8_t> WordsPayload(const std::vector<std::uint16_t>& 
 // A recording: packets laid end to end.
 class RecordingBuilder {
  public:
-  RecordingBuilder& Add(const PacketSpec& spec) {
+  RecordingBuilder& Add(const PacketParts& spec) {
     const auto packet = BuildPacket(spec);
     bytes_.insert(bytes_.end(), packet.begin(), packet.end());
     return *this;
