@@ -36,6 +36,22 @@ bool pcmframesyncclass::Setup(bool bit_mode, const decomsetupstruct& setup) {
     const auto pattern_bits = static_cast<unsigned>(layout_.pattern_bits);
     pattern_mask_ =
         pattern_bits == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << pattern_bits) - 1U;
+    // The search screens positions on the pattern's first bits: a word of all ones
+    // where the pattern bit is 0, so that XOR leaves ones where the data agrees.
+    // Bits from each word to the frame's end, for reading the frame without checks.
+    suffix_bits_.assign(words + 1, 0);
+    long_words_ = false;
+    for (std::size_t j = words; j-- > 0;) {
+      suffix_bits_[j] = suffix_bits_[j + 1] + static_cast<std::uint64_t>(layout_.word_bits[j]);
+      if (layout_.word_bits[j] > 32) long_words_ = true;
+    }
+    filter_bits_ = std::min(pattern_bits, kFilterBits);
+    // Pattern bits more than 32 places before a window's end lie in the window alone.
+    filter_high_bits_ = std::min(filter_bits_, pattern_bits > 33 ? pattern_bits - 33U : 0U);
+    for (unsigned i = 0; i < filter_bits_; ++i) {
+      const bool one = ((layout_.pattern_value >> (pattern_bits - 1U - i)) & 1U) != 0;
+      filter_flip_[i] = one ? 0U : ~std::uint32_t{0};
+    }
   }
   return true;
 }
@@ -69,27 +85,40 @@ std::uint16_t pcmframesyncclass::TakeWord(unsigned n) {
 pcmframesyncclass::SearchResult pcmframesyncclass::Search() {
   const std::uint64_t pattern = layout_.pattern_value;
   const std::uint64_t mask = pattern_mask_;
+  const auto pattern_bits = static_cast<unsigned>(layout_.pattern_bits);
   const auto last = static_cast<std::uint64_t>(layout_.frame_bits) - 1U;  // last position
   std::uint64_t position = 0;
   if ((window_ & mask) == pattern) return SearchResult::kFound;
   while (position < last) {
-    // Test the next k positions at once: position + t has the window shifted by t bits,
-    // its newest bits the first t of the cache.
+    // The next k positions at once: position + t (t = 1..k) is the window moved on by t
+    // bits, its newest t bits the first t of the cache.
     if (cached_ < 32) Refill();
     const auto k = static_cast<unsigned>(std::min<std::uint64_t>({cached_, 32U, last - position}));
     if (k == 0) return SearchResult::kOutOfBits;  // cannot happen with two frames buffered
+    const std::uint64_t window = window_ & mask;
     const std::uint64_t next = cache_ >> 32;
-    const std::uint64_t history = window_;
-    std::uint64_t hits = 0;
-    for (unsigned t = 1; t <= 32; ++t) {
-      const std::uint64_t candidate = ((history << t) | (next >> (32U - t))) & mask;
-      hits |= static_cast<std::uint64_t>(candidate == pattern) << t;
+    // Candidate positions, bit 32 - t for position t: first the leading pattern bits
+    // compared across all k positions at once (bit i of each window is bit L - 1 - i of
+    // the window followed by the next 32 bits), ...
+    const std::uint64_t joined = (window << 32) | next;
+    std::uint32_t candidates = ~std::uint32_t{0} << (32U - k);
+    // (no early exit: a fixed run of shifts costs less than a mispredicted branch).
+    unsigned i = 0;
+    for (; i < filter_high_bits_; ++i) {
+      candidates &=
+          static_cast<std::uint32_t>(window >> (pattern_bits - 33U - i)) ^ filter_flip_[i];
     }
-    hits &= (std::uint64_t{2} << k) - 2U;  // positions 1..k only
-    if (hits != 0) {
-      const auto t = static_cast<unsigned>(std::countr_zero(hits));
-      window_ = (window_ << t) | Take(t);
-      return SearchResult::kFound;
+    for (; i < filter_bits_; ++i) {
+      candidates &= static_cast<std::uint32_t>(joined >> (pattern_bits - 1U - i)) ^ filter_flip_[i];
+    }
+    // ... then each survivor, first position first, against the whole pattern.
+    while (candidates != 0) {
+      const auto t = static_cast<unsigned>(std::countl_zero(candidates)) + 1U;
+      if ((((window << t) | (next >> (32U - t))) & mask) == pattern) {
+        window_ = (window_ << t) | Take(t);
+        return SearchResult::kFound;
+      }
+      candidates &= ~(std::uint32_t{0x80000000U} >> (t - 1U));
     }
     window_ = (window_ << k) | Take(k);
     position += k;
@@ -132,6 +161,12 @@ int pcmframesyncclass::ReadFrame() {
     }
     ++j;
   }
+  // The other words come from the stream; with all their bits there (as always with two
+  // frames buffered) in one run without checks.
+  if (!long_words_ && available >= suffix_bits_[static_cast<std::size_t>(j)]) {
+    ReadWordsUnchecked(j, out);
+    return words;
+  }
   for (; j < words; ++j) {
     const auto length = static_cast<unsigned>(lengths[j]);
     if (available < length) return j;
@@ -139,6 +174,29 @@ int pcmframesyncclass::ReadFrame() {
     out[j] = length <= 32 ? static_cast<std::uint16_t>(Take(length)) : TakeWord(length);
   }
   return words;
+}
+
+void pcmframesyncclass::ReadWordsUnchecked(int j, std::uint16_t* out) {
+  const int words = layout_.words_per_frame;
+  const int* lengths = layout_.word_bits.data();
+  // The cache in registers for the run; words are 1..32 bits.
+  std::uint64_t cache = cache_;
+  unsigned cached = cached_;
+  for (; j < words; ++j) {
+    const auto length = static_cast<unsigned>(lengths[j]);
+    if (cached < length) {
+      const std::uint64_t in_stream = stream_->BitsAvailable();
+      const unsigned take = in_stream < 32 ? static_cast<unsigned>(in_stream) : 32U;
+      cache |= static_cast<std::uint64_t>(stream_->ReadBits(static_cast<int>(take)))
+               << (64U - cached - take);
+      cached += take;
+    }
+    out[j] = static_cast<std::uint16_t>(cache >> (64U - length));
+    cache <<= length;
+    cached -= length;
+  }
+  cache_ = cache;
+  cached_ = cached;
 }
 
 bool pcmframesyncclass::Process(std::span<const std::uint16_t> chunk) {

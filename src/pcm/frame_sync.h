@@ -29,11 +29,14 @@
 // F minus the bits of the n pattern words before it). Bit b of the stream lies in the
 // chunk holding written bit b; bits_written() and bits_consumed() count from Setup.
 //
-// Speed: the search keeps the last 64 bits read in one register and tests 32 positions
-// per step against the pattern under a mask; words are cut from a 64-bit bit cache
-// filled from the stream 32 bits at a time.
+// Speed: the search keeps the last bits read in one 64-bit register and takes 32
+// positions per step: the pattern's first bits are compared across all 32 positions at
+// once (one shift, XOR and AND per pattern bit), and only the positions that survive
+// are compared with the whole pattern under a mask. Words are cut from a 64-bit bit
+// cache filled from the stream 32 bits at a time.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -116,6 +119,9 @@ class pcmframesyncclass {
   // Reads the frame's words into current_; returns how many were read (fewer than
   // the frame's when one could not be read whole).
   int ReadFrame();
+  // Reads words j..W-1 from the stream; all their bits are there and none is longer
+  // than 32 bits.
+  void ReadWordsUnchecked(int j, std::uint16_t* out);
 
   FrameSyncLayout layout_;
   std::unique_ptr<ch10bitstreamclass> stream_;
@@ -123,6 +129,13 @@ class pcmframesyncclass {
   unsigned cached_ = 0;       // how many (0..64)
   std::uint64_t window_ = 0;  // the last bits read; the low L are the window
   std::uint64_t pattern_mask_ = 0;
+  // Leading pattern bits the search screens positions on, and their XOR words.
+  static constexpr unsigned kFilterBits = 12;
+  unsigned filter_bits_ = 0;
+  unsigned filter_high_bits_ = 0;  // of them, those taken from the window alone
+  std::array<std::uint32_t, kFilterBits> filter_flip_{};
+  std::vector<std::uint64_t> suffix_bits_;  // bits of words j..W-1, for j = 0..W
+  bool long_words_ = false;                 // some word is longer than 32 bits
   std::vector<std::uint16_t> current_;
   std::vector<std::uint16_t> previous_;  // trailing patterns only
   std::vector<std::uint16_t> output_;    // trailing patterns only
