@@ -19,9 +19,9 @@ namespace tessel::test {
 // way a recorder packs a PCM stream.
 class PcmBits {
  public:
-  // Appends the low `bits` bits of value (bits 0..64).
+  // Appends the low `bits` bits of value; beyond 64 bits, leading zeros.
   void Add(std::uint64_t value, int bits) {
-    for (int i = bits - 1; i >= 0; --i) bits_.push_back(((value >> i) & 1U) != 0);
+    for (int i = bits - 1; i >= 0; --i) bits_.push_back(i < 64 && ((value >> i) & 1U) != 0);
   }
   void AddRandom(int bits, std::mt19937_64& rng) {
     for (int i = 0; i < bits; ++i) bits_.push_back((rng() & 1U) != 0);
