@@ -1,10 +1,9 @@
 // The fast synchroniser against the step-by-step one on random streams: random
-// patterns of 8 to 64 bits with don't-care digits, word tables of 8-, 10-, 12- and
-// 16-bit words or mixed lengths, frames of any bit count, leading and trailing
-// patterns, SFID checks, G mode, bit offsets, bit errors, slips and garbage, chunks of
-// the usual and of odd sizes. Every call must give the same lock result, status, frame,
-// first bit and consumed bits; and every locked frame must be the stream's bits at its
-// first bit, which holds the pattern.
+// patterns of 8 to 64 bits with don't-care digits, dense or sparse data, word tables of 8-, 10-,
+// 12- and 16-bit words or mixed lengths, frames of any bit count, leading and trailing patterns,
+// SFID checks, G mode, bit offsets, bit errors, slips and garbage, chunks of the usual and of odd
+// sizes. Every call must give the same lock result, status, frame, first bit and consumed bits; and
+// every locked frame must be the stream's bits at its first bit, which holds the pattern.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,8 +30,10 @@ bool Chance(std::mt19937_64& rng, double p) {
 }
 
 // A random pattern text of `bits` bits in binary or hexadecimal, with some "X" digits.
-std::string RandomPatternText(std::mt19937_64& rng, int bits, std::int32_t& radix) {
-  radix = Chance(rng, 0.7) ? kRadixBinary : kRadixHex;
+// With `sparse`, binary digits are mostly 0, like the data of a sparse stream: many
+// positions then pass the search's screen on the first pattern bits.
+std::string RandomPatternText(std::mt19937_64& rng, int bits, bool sparse, std::int32_t& radix) {
+  radix = !sparse && Chance(rng, 0.3) ? kRadixHex : kRadixBinary;
   const int digits = radix == kRadixBinary ? bits : (bits + 3) / 4;
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string text;
@@ -40,7 +41,8 @@ std::string RandomPatternText(std::mt19937_64& rng, int bits, std::int32_t& radi
     if (Chance(rng, 0.08)) {
       text += 'X';
     } else {
-      text += radix == kRadixBinary ? static_cast<char>('0' + (rng() & 1U)) : kHex[rng() & 15U];
+      const bool one = sparse ? Chance(rng, 0.1) : (rng() & 1U) != 0;
+      text += radix == kRadixBinary ? (one ? '1' : '0') : kHex[rng() & 15U];
     }
   }
   return text;
@@ -79,7 +81,8 @@ RandomCase MakeRandomCase(std::uint64_t seed) {
   RandomCase c;
   const int pattern_bits = Uniform(rng, 8, 64);
   std::int32_t radix = kRadixBinary;
-  const std::string text = RandomPatternText(rng, pattern_bits, radix);
+  const bool sparse = Chance(rng, 0.2);
+  const std::string text = RandomPatternText(rng, pattern_bits, sparse, radix);
   const std::vector<int> table = RandomWordTable(rng, pattern_bits);
   c.setup = test::MakeSetup(table, text, pattern_bits, Chance(rng, 0.5), radix);
   c.setup->CommonWordLength = static_cast<std::uint8_t>(table[0]);
@@ -100,18 +103,21 @@ RandomCase MakeRandomCase(std::uint64_t seed) {
   const std::string sent =
       c.layout.pattern_text.substr(static_cast<std::size_t>(64 - pattern_bits));
   const int frame_bits = c.layout.frame_bits;
-  c.bits.AddRandom(Uniform(rng, 0, 2 * frame_bits), rng);
+  auto add_data = [&](int bits) {
+    if (!sparse) return c.bits.AddRandom(bits, rng);
+    for (int i = 0; i < bits; ++i) c.bits.Add(Chance(rng, 0.05) ? 1 : 0, 1);
+  };
+  add_data(Uniform(rng, 0, 2 * frame_bits));
   const int frames = Uniform(rng, 10, 40);
   for (int f = 0; f < frames; ++f) {
     const std::size_t start = c.bits.size();
     if (c.layout.leads) c.bits.AddPattern(sent);
-    c.bits.AddRandom(frame_bits - pattern_bits, rng);
+    add_data(frame_bits - pattern_bits);
     if (!c.layout.leads) c.bits.AddPattern(sent);
     if (Chance(rng, 0.05))
       c.bits.Flip(start + static_cast<std::size_t>(Uniform(rng, 0, frame_bits - 1)));
-    if (Chance(rng, 0.04)) c.bits.AddRandom(Uniform(rng, 1, 20), rng);  // slip
-    if (Chance(rng, 0.02))
-      c.bits.AddRandom(Uniform(rng, frame_bits, 3 * frame_bits), rng);  // garbage
+    if (Chance(rng, 0.04)) add_data(Uniform(rng, 1, 20));                       // slip
+    if (Chance(rng, 0.02)) add_data(Uniform(rng, frame_bits, 3 * frame_bits));  // garbage
   }
   const std::size_t words = c.bits.size() / 16;
   const auto chunk = static_cast<std::size_t>(c.layout.chunk_units);
