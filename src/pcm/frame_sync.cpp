@@ -36,8 +36,6 @@ bool pcmframesyncclass::Setup(bool bit_mode, const decomsetupstruct& setup) {
     const auto pattern_bits = static_cast<unsigned>(layout_.pattern_bits);
     pattern_mask_ =
         pattern_bits == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << pattern_bits) - 1U;
-    // The search screens positions on the pattern's first bits: a word of all ones
-    // where the pattern bit is 0, so that XOR leaves ones where the data agrees.
     // Bits from each word to the frame's end, for reading the frame without checks.
     suffix_bits_.assign(words + 1, 0);
     long_words_ = false;
@@ -45,6 +43,8 @@ bool pcmframesyncclass::Setup(bool bit_mode, const decomsetupstruct& setup) {
       suffix_bits_[j] = suffix_bits_[j + 1] + static_cast<std::uint64_t>(layout_.word_bits[j]);
       if (layout_.word_bits[j] > 32) long_words_ = true;
     }
+    // The search screens positions on the pattern's first bits: a word of all ones
+    // where the pattern bit is 0, so that XOR leaves ones where the data agrees.
     filter_bits_ = std::min(pattern_bits, kFilterBits);
     // Pattern bits more than 32 places before a window's end lie in the window alone.
     filter_high_bits_ = std::min(filter_bits_, pattern_bits > 33 ? pattern_bits - 33U : 0U);
