@@ -4,11 +4,13 @@
 #include <cstdio>
 
 #include "support/version.h"
+#include "synth_command.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Tessel: converts IRIG 106 Chapter 10 recordings into archive files", "tessel-cli"};
   app.set_version_flag("--version", std::string("tessel-cli ") + tessel::kProgramVersion);
   app.require_subcommand(0, 1);
+  tessel::cli::AddSynthCommand(app);
   CLI11_PARSE(app, argc, argv);
   if (app.get_subcommands().empty()) {
     std::fputs(app.help().c_str(), stdout);

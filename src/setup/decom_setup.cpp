@@ -177,6 +177,12 @@ void SetDecomDefaults(decomsetupstruct& setup) {
   setup.BitRate = 1024000;
 }
 
+std::unique_ptr<decomsetupstruct> NewDecomSetup() {
+  auto setup = std::make_unique<decomsetupstruct>();
+  SetDecomDefaults(*setup);
+  return setup;
+}
+
 void SetSimDefaults(simsetupstruct& sim) {
   std::memset(&sim, 0, sizeof(sim));
   sim.PatternLeads = 1;
@@ -310,8 +316,8 @@ bool ValidateDecomSetup(int card_class, decomsetupstruct& setup, int& error_code
         (setup.FrmSyncPatLen + setup.CommonWordLength - 1) / setup.CommonWordLength;
     if (setup.PatternLeads == 1 && setup.SubframeDirection == kSubframeUp) {
       if (sfid < setup.FirstFrame + pattern_words) {
-        return fail(14, "SfId Word Must be Greater than " +
-                            number(setup.FirstFrame + pattern_words - 1));
+        return fail(
+            14, "SfId Word Must be Greater than " + number(setup.FirstFrame + pattern_words - 1));
       }
     } else if (setup.PatternLeads == 1) {
       if (sfid < pattern_words) {
@@ -335,8 +341,8 @@ bool ValidateDecomSetup(int card_class, decomsetupstruct& setup, int& error_code
   }
 
   if (setup.eSyncMethod == kSyncMethodUrc && (setup.URCPatLen < 3 || setup.URCPatLen > 32)) {
-    return fail(16, "URC  URC Sync Pattern Length MUST be between " + number(3) + " and " +
-                        number(32));
+    return fail(16,
+                "URC  URC Sync Pattern Length MUST be between " + number(3) + " and " + number(32));
   }
 
   const std::int64_t interrupt_bytes =
@@ -345,8 +351,8 @@ bool ValidateDecomSetup(int card_class, decomsetupstruct& setup, int& error_code
     const std::int64_t most_frames = limits.memory_bytes / (2 * setup.WordsPerFrame + 10);
     setup.FramesPerInterrupt = static_cast<std::int16_t>(most_frames);
     return fail(17, "Frames Per Interrupt TOO LARGE for the card.  Max is " +
-                        number(limits.memory_bytes) + " bytes." +
-                        "  Max Frames Per Interrupt is " + number(most_frames));
+                        number(limits.memory_bytes) + " bytes." + "  Max Frames Per Interrupt is " +
+                        number(most_frames));
   }
   return true;
 }
@@ -396,10 +402,18 @@ void DumpDecomSetup(const decomsetupstruct& setup) {
                                                         : "eWordAlignment             RIGHT",
              0);
   switch (setup.eBitWindow) {
-    case 0: LogMessage("eBitWindow                 NONE", 0); break;
-    case 1: LogMessage("eBitWindow                 eBITSLIP_ONEBIT", 0); break;
-    case 2: LogMessage("eBitWindow                 eBITSLIP_TWOBIT", 0); break;
-    default: LogMessage("eBitWindow                 eBITSLIP_THREEBIT", 0); break;
+    case 0:
+      LogMessage("eBitWindow                 NONE", 0);
+      break;
+    case 1:
+      LogMessage("eBitWindow                 eBITSLIP_ONEBIT", 0);
+      break;
+    case 2:
+      LogMessage("eBitWindow                 eBITSLIP_TWOBIT", 0);
+      break;
+    default:
+      LogMessage("eBitWindow                 eBITSLIP_THREEBIT", 0);
+      break;
   }
   line("Format WdArrayLength  ", number(setup.WdArrayLength));
   LogMessage("Format Info...", 0);

@@ -16,10 +16,13 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
+
+#include "support/record_text.h"
 
 namespace tessel {
 
@@ -48,26 +51,27 @@ inline constexpr std::int32_t kWordAlignmentRight = 1;
 
 // Text tables of the enumerated fields, indexed by the field's value.
 inline constexpr std::array<std::string_view, 19> kDecomPcmCodeNames = {
-    "NRZL", "NRZM", "NRZS", "BIOL", "BIOM", "BIOS", "DMM", "DMS", "MDMM", "MDMS",
-    "INV_NRZL", "INV_BIOL", "RZ", "INV_RZ", "RNRZ11", "RNRZ15", "RNRZ17", "RNRZ23", "RNRZ9"};
+    "NRZL",   "NRZM",   "NRZS",   "BIOL",     "BIOM",     "BIOS", "DMM",
+    "DMS",    "MDMM",   "MDMS",   "INV_NRZL", "INV_BIOL", "RZ",   "INV_RZ",
+    "RNRZ11", "RNRZ15", "RNRZ17", "RNRZ23",   "RNRZ9"};
 inline constexpr std::array<std::string_view, 2> kBitOrderNames = {"MSB FIRST", "LSB FIRST"};
 inline constexpr std::array<std::string_view, 3> kRadixNames = {"BINARY", "OCTAL", "HEX"};
 inline constexpr std::array<std::string_view, 2> kPatternPositionNames = {"TRAILS", "LEADS"};
 inline constexpr std::array<std::string_view, 3> kPolarityNames = {"NORMAL", "INVERT", "AUTO"};
 inline constexpr std::array<std::string_view, 4> kSyncMethodNames = {"NONE", "SFID", "FCC", "URC"};
-inline constexpr std::array<std::string_view, 5> kInputSourceNames = {
-    "TTL", "RS-422", "SLAVE", "MEZZANINE", "SIMULATOR"};
+inline constexpr std::array<std::string_view, 5> kInputSourceNames = {"TTL", "RS-422", "SLAVE",
+                                                                      "MEZZANINE", "SIMULATOR"};
 inline constexpr std::array<std::string_view, 2> kSubframeDirectionNames = {"UP", "DOWN"};
 
 // One word of the minor frame (16 bytes).
 struct decomwordstruct {
-  std::int32_t iWdNum;     // word index, counted from 0
-  std::int32_t iWdLen;     // word length in bits
-  std::uint8_t bLSBF;      // sent least significant bit first
-  std::uint8_t bLeftAlign; // left-aligned
-  std::uint8_t bSlave;     // slave word
-  std::uint8_t bReject;    // rejected word
-  std::uint8_t bReserved;  // hardware flag, kept at 0 and never shown
+  std::int32_t iWdNum;      // word index, counted from 0
+  std::int32_t iWdLen;      // word length in bits
+  std::uint8_t bLSBF;       // sent least significant bit first
+  std::uint8_t bLeftAlign;  // left-aligned
+  std::uint8_t bSlave;      // slave word
+  std::uint8_t bReject;     // rejected word
+  std::uint8_t bReserved;   // hardware flag, kept at 0 and never shown
   std::uint8_t Padding13[3];
 };
 
@@ -88,37 +92,37 @@ struct decomsetupstruct {
   std::int32_t PatternLeads;           // 1: pattern opens the minor frame, 0: closes it
   std::uint8_t bBurstEnable;
   std::uint8_t bMajorFrameModeEnable;
-  std::int16_t iChkFrm;                // check count, frames
-  std::int16_t iVfyFrm;                // verify count, frames
+  std::int16_t iChkFrm;  // check count, frames
+  std::int16_t iVfyFrm;  // verify count, frames
   std::uint8_t Padding98[2];
-  std::int32_t eDataPolarity;          // kPolarityNames
+  std::int32_t eDataPolarity;  // kPolarityNames
   std::uint8_t bFACEnable;
   std::uint8_t Padding105[3];
-  std::int32_t eSyncMethod;            // kSyncMethodNames
+  std::int32_t eSyncMethod;  // kSyncMethodNames
   std::uint8_t bForceSync;
   std::uint8_t Padding113[1];
-  std::int16_t FrameSyncTolerance;     // bit errors allowed in the pattern
+  std::int16_t FrameSyncTolerance;  // bit errors allowed in the pattern
   std::uint8_t bGMode;
   std::uint8_t Padding117[3];
-  std::int32_t eClockPolarity;         // kPolarityNames
-  std::int16_t FramesPerInterrupt;     // minor frames per hardware interrupt
+  std::int32_t eClockPolarity;      // kPolarityNames
+  std::int16_t FramesPerInterrupt;  // minor frames per hardware interrupt
   std::uint8_t Padding126[2];
-  std::int32_t eInputSource;           // kInputSourceNames
-  std::int32_t URCPatRadix;            // kRadixNames
-  char URCSyncPat[66];                 // URC subframe pattern text
-  std::int16_t URCPatLen;              // URC pattern length in bits
-  std::int16_t UrcTolerance;           // bit errors allowed in the URC pattern
+  std::int32_t eInputSource;  // kInputSourceNames
+  std::int32_t URCPatRadix;   // kRadixNames
+  char URCSyncPat[66];        // URC subframe pattern text
+  std::int16_t URCPatLen;     // URC pattern length in bits
+  std::int16_t UrcTolerance;  // bit errors allowed in the URC pattern
   std::uint8_t Padding206[2];
-  std::int32_t eWordAlignment;         // 0 LEFT, anything else RIGHT
-  std::int32_t eBitWindow;             // 0 NONE, 1..3 bit-slip window of 1..3 bits
-  std::int16_t WdArrayLength;          // valid entries of WdArray, = WordsPerFrame
+  std::int32_t eWordAlignment;  // 0 LEFT, anything else RIGHT
+  std::int32_t eBitWindow;      // 0 NONE, 1..3 bit-slip window of 1..3 bits
+  std::int16_t WdArrayLength;   // valid entries of WdArray, = WordsPerFrame
   std::uint8_t Padding218[2];
   decomwordstruct WdArray[kDecomMaxWords];  // entry i describes word i + 1
-  std::int32_t NumSubframes;           // minor frames per major frame
-  std::int32_t SubframeDirection;      // kSubframeDirectionNames
-  std::int32_t BitRate;                // bits per second
-  std::int32_t InterruptBufferBytes;   // bytes per interrupt; set by the TMATS P conversion
-  std::int32_t FrameBufferBytes;       // bytes per minor frame; set by the TMATS P conversion
+  std::int32_t NumSubframes;                // minor frames per major frame
+  std::int32_t SubframeDirection;           // kSubframeDirectionNames
+  std::int32_t BitRate;                     // bits per second
+  std::int32_t InterruptBufferBytes;        // bytes per interrupt; set by the TMATS P conversion
+  std::int32_t FrameBufferBytes;            // bytes per minor frame; set by the TMATS P conversion
 };
 
 // The frame simulator's blocks of dynamic, unique and frame words.
@@ -173,14 +177,14 @@ struct simsetupstruct {
 
 // The DRUX bit synchroniser's setup (36 bytes).
 struct bitsyncsetupstruct {
-  std::int32_t HardwareType;     // the converter uses 0
+  std::int32_t HardwareType;  // the converter uses 0
   std::int32_t Reserved4;
   std::int32_t Reserved8;
   std::int32_t Reserved12;
-  std::int32_t BitRateBand;      // BitRateBand(BitRate)
-  std::int32_t BitRate;          // bits per second
+  std::int32_t BitRateBand;  // BitRateBand(BitRate)
+  std::int32_t BitRate;      // bits per second
   std::uint8_t Reserved24;
-  std::uint8_t bLowHardwareType; // 1 when HardwareType is below 2
+  std::uint8_t bLowHardwareType;  // 1 when HardwareType is below 2
   std::uint8_t Reserved26;
   std::uint8_t Reserved27;
   std::uint8_t Reserved28[8];
@@ -222,27 +226,12 @@ bool RecordFromBytes(std::span<const std::uint8_t> bytes, Record& record) {
   return true;
 }
 
-// A record's text field up to its terminator, or the whole field when a damaged
-// record has none.
-template <std::size_t N>
-std::string RecordText(const char (&field)[N]) {
-  std::size_t length = 0;
-  while (length < N && field[length] != '\0') ++length;
-  return std::string(field, length);
-}
-
-// Stores `text` cut to N - 1 characters and zero-fills the rest of the field.
-template <std::size_t N>
-void SetRecordText(char (&field)[N], std::string_view text) {
-  const std::size_t length = text.size() < N - 1 ? text.size() : N - 1;
-  std::memset(field, 0, N);
-  std::memcpy(field, text.data(), length);
-}
-
 // Zeroes the record and stores the defaults: 256 16-bit words, the 32-bit pattern
 // FE6B2840 (HEX) leading the frame, SFID counter in word 3 from bit 5, frames 0..63,
 // 1 024 000 bit/s; all 16 383 word entries are filled.
 void SetDecomDefaults(decomsetupstruct& setup);
+// A defaulted decom setup on the heap.
+std::unique_ptr<decomsetupstruct> NewDecomSetup();
 // The simulator block's defaults; its frame words get reproducible pseudo-random values.
 void SetSimDefaults(simsetupstruct& sim);
 // The bit synchroniser block's defaults for `hardware_type` (the converter passes 0).

@@ -15,26 +15,36 @@ namespace {
 // PatternToOctalText makes reads back to the same value.
 std::size_t DigitCount(std::int32_t radix) {
   switch (radix) {
-    case kRadixBinary: return 64;
-    case kRadixOctal: return 22;
-    case kRadixHex: return 16;
-    default: return 0;
+    case kRadixBinary:
+      return 64;
+    case kRadixOctal:
+      return 22;
+    case kRadixHex:
+      return 16;
+    default:
+      return 0;
   }
 }
 
 int NumberBase(std::int32_t radix) {
   switch (radix) {
-    case kRadixBinary: return 2;
-    case kRadixOctal: return 8;
-    default: return 16;
+    case kRadixBinary:
+      return 2;
+    case kRadixOctal:
+      return 8;
+    default:
+      return 16;
   }
 }
 
 bool IsRadixDigit(char c, std::int32_t radix) {
   switch (radix) {
-    case kRadixBinary: return c == '0' || c == '1';
-    case kRadixOctal: return c >= '0' && c <= '7';
-    default: return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+    case kRadixBinary:
+      return c == '0' || c == '1';
+    case kRadixOctal:
+      return c >= '0' && c <= '7';
+    default:
+      return std::isxdigit(static_cast<unsigned char>(c)) != 0;
   }
 }
 
@@ -46,8 +56,10 @@ struct BitSpan {
 };
 BitSpan DigitBits(std::int32_t radix, int index) {
   switch (radix) {
-    case kRadixBinary: return {index, index};
-    case kRadixHex: return {4 * index, 4 * index + 3};
+    case kRadixBinary:
+      return {index, index};
+    case kRadixHex:
+      return {4 * index, 4 * index + 3};
     default: {
       // Each 11-digit half holds 32 bits; its top digit carries only two of them.
       const int half = index < 11 ? 0 : 1;
@@ -169,10 +181,10 @@ bool PatternToOctalText(std::string_view pattern, std::int32_t radix, std::strin
 bool StandardSyncPattern(int bits, std::int32_t radix, std::string& text) {
   // IRIG 106 optimum frame synchronisation patterns of 7 to 32 bits.
   static constexpr std::uint32_t kPatterns[] = {
-      0x58,       0xB8,       0x170,      0x370,      0x5B8,      0xB60,      0x1D60,
-      0x39A0,     0x7650,     0xEB90,     0x1E6A0,    0x3CD40,    0x7CCA0,    0xEDE20,
-      0x1DD2C0,   0x3CDA80,   0x7AE680,   0xFAF320,   0x1F2DC40,  0x3E9AC40,  0x7D69980,
-      0xF5E5980,  0x1EBCCD00, 0x3EBCCD00, 0x7F37D420, 0xFE6B2840};
+      0x58,      0xB8,       0x170,      0x370,      0x5B8,     0xB60,     0x1D60,
+      0x39A0,    0x7650,     0xEB90,     0x1E6A0,    0x3CD40,   0x7CCA0,   0xEDE20,
+      0x1DD2C0,  0x3CDA80,   0x7AE680,   0xFAF320,   0x1F2DC40, 0x3E9AC40, 0x7D69980,
+      0xF5E5980, 0x1EBCCD00, 0x3EBCCD00, 0x7F37D420, 0xFE6B2840};
   if (bits < 7 || bits > 32) return false;
   const std::uint32_t value = kPatterns[bits - 7];
   char buffer[40];
