@@ -17,8 +17,9 @@
 namespace tessel::test {
 
 inline std::uint32_t LeU32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
-  return bytes[at] | (bytes[at + 1] << 8U) | (bytes[at + 2] << 16U) |
-         (static_cast<std::uint32_t>(bytes[at + 3]) << 24U);
+  std::uint32_t value = 0;
+  for (std::size_t i = 4; i-- > 0;) value = (value << 8U) | bytes[at + i];
+  return value;
 }
 
 // Packets per data type code, found by stepping over packet lengths.
