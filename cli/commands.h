@@ -1,11 +1,13 @@
-// The subcommands of tessel-cli: each Add*Command registers one on the application,
-// with its options and the callback that runs it. main calls each once.
+// The subcommands of tessel-cli. Each adds itself to the application; main registers
+// each with one call.
 #pragma once
 
 #include <CLI/CLI.hpp>
 
 namespace tessel::cli {
 
+// "ark ARCHIVE [--frames N] [--json]": shows an archive file's header, records and frames.
+void AddArkCommand(CLI::App& app);
 // "info REC [--json] [--dump]": what the recording holds (info_command.cpp).
 void AddInfoCommand(CLI::App& app);
 
