@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/recording_fixtures.h"
+#include "ch10/synthetic.h"
 #include "common/json_value.h"
 #include "common/log_session.h"
 #include "common/test_files.h"
@@ -140,6 +141,65 @@ TEST(RecordingInfo, SyntheticRecordingWithPcmFormats) {
   EXPECT_FALSE(bad.valid);
   EXPECT_EQ(bad.error_code, 12);
   EXPECT_EQ(bad.message, "Too Many Subframes, Max is 1024");
+}
+
+// The generator's recordings: what it reports writing is what the summary finds, and
+// the P groups it writes derive the decom setups of its streams.
+TEST(RecordingInfo, GeneratedRecordingsMatchWhatTheGeneratorWrote) {
+  SynthOptions options;
+  options.duration_seconds = 2.5;
+  options.start_day = 366;
+  options.start_seconds = 3600.0;
+  SynthPcmStream narrow;
+  narrow.bit_rate = 200'000;
+  narrow.words_per_frame = 40;
+  narrow.word_length = 10;
+  narrow.subframes = 8;
+  narrow.pattern = 0xEB90;
+  narrow.pattern_length = 16;
+  narrow.packing = SynthPacking::Packed;
+  SynthPcmStream single;
+  single.channel_id = 9;
+  single.subframes = 1;
+  single.words_per_frame = 64;
+  single.pattern_length = 24;
+  single.pattern = 0xFAF320;
+  options.pcm = {SynthPcmStream{}, narrow, single};
+  options.video = {SynthVideoStream{}};
+
+  std::vector<std::uint8_t> bytes;
+  const SynthResult written = GenerateSyntheticRecording(options, bytes);
+  ASSERT_TRUE(written.ok) << written.error;
+  test::TempDir dir;
+  test::WriteWholeFile(dir.File("generated.c10"), bytes);
+  RecordingInfo info;
+  ASSERT_TRUE(FillRecordingInfo(dir.File("generated.c10"), info));
+  ExpectMatchesBytes(info, bytes);
+
+  EXPECT_EQ(info.end.reason, RecordingEnd::Complete);
+  EXPECT_EQ(info.packets, written.packets);
+  EXPECT_EQ(info.time_packets, written.time_packets);
+  std::int64_t pcm_packets = 0;
+  for (const SynthStreamReport& stream : written.streams) {
+    if (!stream.video) pcm_packets += stream.packets;
+  }
+  EXPECT_EQ(info.types[2].count, pcm_packets);
+  // The last time packet: two seconds after the first.
+  EXPECT_NEAR(info.irig_time, 366 * 86400.0 + 3602.0, 1e-6);
+
+  ASSERT_EQ(info.pcm_formats.size(), options.pcm.size());
+  for (std::size_t i = 0; i < options.pcm.size(); ++i) {
+    SCOPED_TRACE(i);
+    const SynthPcmStream& stream = options.pcm[i];
+    const RecordingPcmFormatInfo& format = info.pcm_formats[i];
+    EXPECT_EQ(format.channel, written.streams[i].channel_id);
+    EXPECT_EQ(format.words_per_frame, stream.words_per_frame);
+    EXPECT_EQ(format.common_word_length, stream.word_length);
+    EXPECT_EQ(format.fsp_length, stream.pattern_length);
+    EXPECT_EQ(format.subframes, stream.subframes);
+    EXPECT_EQ(format.bit_rate, stream.bit_rate);
+    EXPECT_TRUE(format.valid) << format.message;
+  }
 }
 
 // Validation corrects a setup in place; the summary must leave the P group's as it is.

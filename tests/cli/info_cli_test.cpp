@@ -101,6 +101,27 @@ TEST(InfoCli, SyntheticRecordingWithPcmFormats) {
   EXPECT_EQ(bad["message"].text, "Too Many Subframes, Max is 1024");
 }
 
+// A recording from "tessel-cli synth": the command line's two halves agree.
+TEST(InfoCli, RecordingWrittenBySynth) {
+  test::TempDir dir;
+  int status = -1;
+  const std::string written = test::RunCli(
+      "synth " + Quoted(dir.File("synth.c10")) +
+          " --duration 1.5 --streams 2 --words 48 --wordlen 12 --subframes 16 --video 1",
+      status);
+  ASSERT_EQ(status, 0) << written;
+  const test::JsonValue json = InfoJson(dir.File("synth.c10"));
+  ExpectJsonMatchesBytes(json, test::ReadWholeFile(dir.File("synth.c10")));
+  EXPECT_EQ(json["end"]["reason"].text, "complete");
+  ASSERT_EQ(json["pcm_formats"].items.size(), 2U);
+  for (const auto& format : json["pcm_formats"].items) {
+    EXPECT_EQ(format["words_per_frame"].number, 48.0);
+    EXPECT_EQ(format["common_word_length"].number, 12.0);
+    EXPECT_EQ(format["subframes"].number, 16.0);
+    EXPECT_TRUE(format["valid"].boolean) << format["message"].text;
+  }
+}
+
 // Exit status: non-zero only when the recording cannot be opened.
 TEST(InfoCli, ExitStatus) {
   test::TempDir dir;
