@@ -8,5 +8,7 @@ namespace tessel::cli {
 
 // "ark ARCHIVE [--frames N] [--json]": shows an archive file's header, records and frames.
 void AddArkCommand(CLI::App& app);
+// "info REC [--json] [--dump]": what the recording holds (info_command.cpp).
+void AddInfoCommand(CLI::App& app);
 
 }  // namespace tessel::cli

@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
   app.require_subcommand(0, 1);
   tessel::cli::AddSynthCommand(app);
   tessel::cli::AddArkCommand(app);
+  tessel::cli::AddInfoCommand(app);
   CLI11_PARSE(app, argc, argv);
   if (app.get_subcommands().empty()) {
     std::fputs(app.help().c_str(), stdout);
