@@ -12,6 +12,8 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", std::string("tessel-cli ") + tessel::kProgramVersion);
   app.require_subcommand(0, 1);
   tessel::cli::AddSynthCommand(app);
+  tessel::cli::AddArkCommand(app);
+  tessel::cli::AddInfoCommand(app);
   tessel::cli::AddConvertCommand(app);
   CLI11_PARSE(app, argc, argv);
   if (app.get_subcommands().empty()) {

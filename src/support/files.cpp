@@ -291,11 +291,11 @@ bool OutputFile::Fail(int error_number) {
   return false;
 }
 
-bool OutputFile::Drain() {
+bool OutputFile::WriteThrough(const std::uint8_t* data, std::size_t size) {
   std::size_t done = 0;
-  while (done < buffer_.size()) {
-    std::size_t chunk = std::min(buffer_.size() - done, kMaxSystemTransfer);
-    ssize_t put = SystemWrite(fd_, buffer_.data() + done, chunk);
+  while (done < size) {
+    std::size_t chunk = std::min(size - done, kMaxSystemTransfer);
+    ssize_t put = SystemWrite(fd_, data + done, chunk);
     if (put < 0) {
       if (errno == EINTR) continue;
       return Fail(errno);
@@ -303,6 +303,11 @@ bool OutputFile::Drain() {
     if (put == 0) return Fail(EIO);
     done += static_cast<std::size_t>(put);
   }
+  return true;
+}
+
+bool OutputFile::Drain() {
+  if (!WriteThrough(buffer_.data(), buffer_.size())) return false;
   buffer_.clear();
   return true;
 }
@@ -311,6 +316,14 @@ bool OutputFile::Write(const void* data, std::size_t size) {
   if (!ok()) return false;
   if (fd_ < 0) return Fail(EBADF);
   const auto* bytes = static_cast<const std::uint8_t*>(data);
+  // A write at least as large as the buffer goes straight to the system once the
+  // buffered bytes are out: one large write instead of many buffer-sized copies.
+  if (size >= kOutputBufferSize) {
+    if (!buffer_.empty() && !Drain()) return false;
+    if (!WriteThrough(bytes, size)) return false;
+    written_ += static_cast<std::int64_t>(size);
+    return true;
+  }
   while (size > 0) {
     std::size_t take = std::min(kOutputBufferSize - buffer_.size(), size);
     buffer_.insert(buffer_.end(), bytes, bytes + take);

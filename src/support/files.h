@@ -106,6 +106,7 @@ class OutputFile {
  private:
   bool Fail(int error_number);
   bool Drain();
+  bool WriteThrough(const std::uint8_t* data, std::size_t size);
   int fd_ = -1;
   std::string path_;
   std::string error_;
